@@ -1,0 +1,12 @@
+#include "app/ui/QtText.h"
+
+namespace kelvora {
+
+QString uiText(const std::string& text) {
+    QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+} // namespace kelvora
