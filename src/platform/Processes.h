@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,30 @@ enum PriorityClass : std::uint32_t {
     REALTIME_PRIORITY_CLASS = 0x100,
 };
 
+// Access rights asked for when opening a process (Win32 values).
+enum ProcessAccess : std::uint32_t {
+    PROCESS_VM_READ = 0x10,
+    PROCESS_SET_INFORMATION = 0x200,
+    PROCESS_QUERY_INFORMATION = 0x400,
+};
+
+// The 98/Me family and the NT family, as the system reports itself.
+constexpr int VER_PLATFORM_WIN32_WINDOWS = 1;
+constexpr int VER_PLATFORM_WIN32_NT = 2;
+
+// One opened process; closing it is destroying it.
+class ProcessHandle {
+public:
+    virtual ~ProcessHandle() = default;
+
+    // The executable's full path, or nothing when it cannot be read.
+    virtual std::optional<std::string> ExecutablePath() = 0;
+    // One of the six class values.
+    virtual std::uint32_t GetPriorityClass() = 0;
+    // False when the class could not be set (nothing else is reported).
+    virtual bool SetPriorityClass(std::uint32_t priorityClass) = 0;
+};
+
 // Running processes and their priority classes.
 class Processes {
 public:
@@ -24,6 +49,15 @@ public:
 
     // 1 for the 98/Me family, 2 for the NT family.
     virtual int GetPlatformId() = 0;
+
+    // NT family: the identifiers of the running processes, in the order the system reports them.
+    virtual std::vector<std::uint32_t> EnumProcesses() = 0;
+    // NT family: the process opened with `access`, or null when it cannot be opened.
+    virtual std::unique_ptr<ProcessHandle> OpenProcess(std::uint32_t access, std::uint32_t processId) = 0;
+
+    // 98/Me family: each process's executable file field (260 characters, NUL-padded) in snapshot order,
+    // or nothing when no snapshot can be taken.
+    virtual std::optional<std::vector<std::string>> ProcessSnapshot() = 0;
 };
 
 // The foreground window and the process that owns it.

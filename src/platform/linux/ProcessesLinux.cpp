@@ -1,22 +1,332 @@
-// Placeholder backend; replaced when this part of the platform layer is built.
-#include "platform/Processes.h"
+// Processes from /proc: nice values stand for the priority classes.
+#include "platform/linux/ProcessesLinux.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <map>
+#include <string_view>
 
 namespace kelvora {
 namespace {
 
-class StubProcesses : public Processes {
-public:
-    int GetPlatformId() override { return 2; }
+constexpr unsigned long kKernelThreadFlag = 0x00200000; // PF_KTHREAD
+constexpr int kCapSysNice = 23;
+
+// Reads a small /proc file into `buffer`; the text read, or empty on failure.
+std::string_view readSmallFile(const std::string& path, char* buffer, std::size_t size) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    ssize_t got = ::read(fd, buffer, size - 1);
+    ::close(fd);
+    if (got <= 0)
+        return {};
+    return {buffer, static_cast<std::size_t>(got)};
+}
+
+bool writeSmallFile(const std::string& path, std::string_view text) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return ok;
+}
+
+template <typename T> bool parseNumber(std::string_view text, T& value) {
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end != text.data();
+}
+
+// The fields of /proc/PID/stat that matter here.
+struct StatFields {
+    char state = '?';
+    long parent = 0;
+    long session = 0;
+    unsigned long flags = 0;
+    int nice = 0;
+    int policy = 0;
 };
-class StubForegroundWindows : public ForegroundWindows {
+
+std::optional<StatFields> parseStat(std::string_view text) {
+    // The command name may hold spaces and parentheses: fields resume after the last ')'.
+    auto close = text.rfind(')');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = text.substr(close + 1);
+    StatFields fields;
+    int index = 2; // the field just before `rest`
+    bool ok = true;
+    while (!rest.empty()) {
+        auto start = rest.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        rest = rest.substr(start);
+        auto end = rest.find_first_of(" \n");
+        std::string_view field = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end);
+        ++index;
+        switch (index) {
+        case 3:
+            fields.state = field.empty() ? '?' : field[0];
+            break;
+        case 4:
+            ok &= parseNumber(field, fields.parent);
+            break;
+        case 6:
+            ok &= parseNumber(field, fields.session);
+            break;
+        case 9:
+            ok &= parseNumber(field, fields.flags);
+            break;
+        case 19:
+            ok &= parseNumber(field, fields.nice);
+            break;
+        case 41:
+            ok &= parseNumber(field, fields.policy);
+            break;
+        default:
+            break;
+        }
+        if (index == 41)
+            break;
+    }
+    if (!ok || index < 19)
+        return std::nullopt;
+    return fields;
+}
+
+// True when the real or effective uid on the status file's Uid line is `uid`.
+bool statusOwnedBy(std::string_view status, uid_t uid) {
+    auto line = status.find("\nUid:");
+    if (line == std::string_view::npos)
+        return false;
+    std::string_view rest = status.substr(line + 5);
+    for (int i = 0; i < 2; ++i) {
+        auto start = rest.find_first_not_of(" \t");
+        if (start == std::string_view::npos)
+            return false;
+        rest = rest.substr(start);
+        auto end = rest.find_first_of(" \t\n");
+        unsigned long value = 0;
+        if (!parseNumber(rest.substr(0, end), value))
+            return false;
+        if (value == uid)
+            return true;
+        if (end == std::string_view::npos)
+            return false;
+        rest = rest.substr(end);
+    }
+    return false;
+}
+
+bool defaultSetThreadNice(pid_t tid, int nice) {
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
+}
+
+class LinuxProcesses;
+
+class LinuxProcessHandle : public ProcessHandle {
 public:
-    std::uint64_t GetForegroundWindow() override { return 0; }
-    std::uint32_t GetWindowThreadProcessId(std::uint64_t) override { return 0; }
+    LinuxProcessHandle(LinuxProcesses& owner, std::uint32_t pid, StatFields stat, std::optional<std::string> path)
+        : owner_(owner), pid_(pid), stat_(stat), path_(std::move(path)) {}
+
+    std::optional<std::string> ExecutablePath() override { return path_; }
+    std::uint32_t GetPriorityClass() override { return priorityClassFromScheduling(stat_.policy, stat_.nice); }
+    bool SetPriorityClass(std::uint32_t priorityClass) override;
+
+private:
+    LinuxProcesses& owner_;
+    std::uint32_t pid_;
+    StatFields stat_;
+    std::optional<std::string> path_;
 };
+
+class LinuxProcesses : public Processes {
+public:
+    explicit LinuxProcesses(LinuxProcessesOptions options) : options_(std::move(options)) {
+        if (!options_.setThreadNice)
+            options_.setThreadNice = defaultSetThreadNice;
+        if (!options_.procRoot.empty() && options_.procRoot.back() == '/')
+            options_.procRoot.pop_back();
+        readAutogroupSetting();
+    }
+
+    int GetPlatformId() override { return VER_PLATFORM_WIN32_NT; }
+
+    std::vector<std::uint32_t> EnumProcesses() override {
+        // A new walk: the session groups may have been changed by someone else since the last one.
+        readAutogroupSetting();
+        groupNice_.clear();
+        std::vector<std::uint32_t> ids;
+        DIR* dir = ::opendir(options_.procRoot.c_str());
+        if (!dir)
+            return ids;
+        while (dirent* entry = ::readdir(dir)) {
+            std::uint32_t pid = 0;
+            std::string_view name = entry->d_name;
+            auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+            if (error == std::errc() && end == name.data() + name.size() && pid != 0)
+                ids.push_back(pid);
+        }
+        ::closedir(dir);
+        return ids;
+    }
+
+    std::unique_ptr<ProcessHandle> OpenProcess(std::uint32_t /*access*/, std::uint32_t processId) override {
+        if (processId == 0)
+            return nullptr;
+        std::string base = options_.procRoot + '/' + std::to_string(processId);
+        char buffer[1024];
+        auto stat = parseStat(readSmallFile(base + "/stat", buffer, sizeof buffer));
+        if (!stat)
+            return nullptr;
+        // Kernel threads are never touched. Their flag is the sure sign: a parent of 0 or 2 is not, since
+        // inside a PID namespace pid 2 is an ordinary process and kernel threads are not listed at all.
+        if ((stat->flags & kKernelThreadFlag) != 0)
+            return nullptr;
+        std::optional<std::string> path;
+        char link[PATH_MAX];
+        ssize_t length = ::readlink((base + "/exe").c_str(), link, sizeof link);
+        if (length >= 0) {
+            path.emplace(link, static_cast<std::size_t>(length));
+        } else if (errno == ENOENT && stat->state != 'Z' && stat->state != 'X') {
+            return nullptr; // no executable and not a zombie: a kernel thread
+        }
+        if (!mayChangePriorityOf(base))
+            return nullptr;
+        return std::make_unique<LinuxProcessHandle>(*this, processId, *stat, std::move(path));
+    }
+
+    std::optional<std::vector<std::string>> ProcessSnapshot() override { return std::nullopt; }
+
+    bool setProcessNice(std::uint32_t pid, long session, int nice) {
+        std::string base = options_.procRoot + '/' + std::to_string(pid);
+        bool ok = true;
+        bool anyThread = false;
+        if (DIR* dir = ::opendir((base + "/task").c_str())) {
+            while (dirent* entry = ::readdir(dir)) {
+                pid_t tid = 0;
+                std::string_view name = entry->d_name;
+                auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), tid);
+                if (error != std::errc() || end != name.data() + name.size())
+                    continue;
+                anyThread = true;
+                ok &= options_.setThreadNice(tid, nice);
+            }
+            ::closedir(dir);
+        }
+        if (!anyThread)
+            ok = options_.setThreadNice(static_cast<pid_t>(pid), nice);
+        if (autogroupEnabled_)
+            setGroupNice(base, session, nice);
+        return ok;
+    }
+
+private:
+    void readAutogroupSetting() {
+        char buffer[16];
+        auto text = readSmallFile(options_.procRoot + "/sys/kernel/sched_autogroup_enabled", buffer, sizeof buffer);
+        autogroupEnabled_ = !text.empty() && text[0] == '1';
+    }
+
+    // Nice orders threads only inside one session group: the group's own nice decides between applications.
+    void setGroupNice(const std::string& base, long session, int nice) {
+        auto known = groupNice_.find(session);
+        if (known == groupNice_.end()) {
+            char buffer[128];
+            std::string_view text = readSmallFile(base + "/autogroup", buffer, sizeof buffer);
+            auto at = text.find(" nice ");
+            int current = 0;
+            if (at == std::string_view::npos || !parseNumber(text.substr(at + 6), current))
+                return;
+            known = groupNice_.emplace(session, current).first;
+        }
+        if (known->second == nice)
+            return;
+        // Refused writes (rate limit, missing privilege) are retried by the next walk.
+        if (writeSmallFile(base + "/autogroup", std::to_string(nice)))
+            known->second = nice;
+    }
+
+    bool mayChangePriorityOf(const std::string& base) {
+        if (options_.credentials.canRaisePriority)
+            return true;
+        char buffer[4096];
+        return statusOwnedBy(readSmallFile(base + "/status", buffer, sizeof buffer), options_.credentials.effectiveUid);
+    }
+
+    LinuxProcessesOptions options_;
+    bool autogroupEnabled_ = false;
+    std::map<long, int> groupNice_; // session -> its group's nice, as last read or written in this walk
+};
+
+bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
+    return owner_.setProcessNice(pid_, stat_.session, niceForPriorityClass(priorityClass));
+}
 
 } // namespace
 
-std::unique_ptr<Processes> createProcesses() { return std::make_unique<StubProcesses>(); }
-std::unique_ptr<ForegroundWindows> createForegroundWindows() { return std::make_unique<StubForegroundWindows>(); }
+std::uint32_t priorityClassFromScheduling(int policy, int nice) {
+    if (policy == SCHED_FIFO || policy == SCHED_RR || policy == SCHED_DEADLINE)
+        return REALTIME_PRIORITY_CLASS;
+    if (policy == SCHED_IDLE || nice >= 15)
+        return IDLE_PRIORITY_CLASS;
+    if (nice >= 1)
+        return BELOW_NORMAL_PRIORITY_CLASS;
+    if (nice == 0)
+        return NORMAL_PRIORITY_CLASS;
+    if (nice >= -9)
+        return ABOVE_NORMAL_PRIORITY_CLASS;
+    return HIGH_PRIORITY_CLASS;
+}
+
+int niceForPriorityClass(std::uint32_t priorityClass) {
+    switch (priorityClass) {
+    case IDLE_PRIORITY_CLASS:
+        return 19;
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return 10;
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return -5;
+    case HIGH_PRIORITY_CLASS:
+    case REALTIME_PRIORITY_CLASS:
+        return -10; // the policy is left as it is: nice can give no more than high
+    default:
+        return 0;
+    }
+}
+
+ProcessCredentials currentProcessCredentials() {
+    ProcessCredentials credentials;
+    credentials.effectiveUid = ::geteuid();
+    char buffer[4096];
+    std::string_view status = readSmallFile("/proc/self/status", buffer, sizeof buffer);
+    auto line = status.find("\nCapEff:");
+    if (line != std::string_view::npos) {
+        std::string_view rest = status.substr(line + 8);
+        rest = rest.substr(std::min(rest.size(), rest.find_first_not_of(" \t")));
+        std::uint64_t mask = 0;
+        std::from_chars(rest.data(), rest.data() + rest.size(), mask, 16);
+        credentials.canRaisePriority = (mask >> kCapSysNice) & 1;
+    }
+    return credentials;
+}
+
+std::unique_ptr<Processes> createLinuxProcesses(LinuxProcessesOptions options) {
+    return std::make_unique<LinuxProcesses>(std::move(options));
+}
+
+std::unique_ptr<Processes> createProcesses() {
+    return createLinuxProcesses(LinuxProcessesOptions{});
+}
 
 } // namespace kelvora

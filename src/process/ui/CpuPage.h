@@ -1,10 +1,19 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "app/AppServices.h"
 
+class QButtonGroup;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+
 namespace kelvora {
+
+class PriorityOptimizer;
+class ProcessListDelegate;
 
 // The CPU page's controls (inside page container x2): priority choices and the process list.
 class CpuPage : public QWidget {
@@ -21,9 +30,33 @@ public:
     // The foreground check that GlobalTimer runs every twenty-first tick.
     void UpdateForegroundPriority();
 
+    // The policy and its state (BackgroundClass, ForegroundClass, LastForegroundWindow, TotalRunningProcess).
+    PriorityOptimizer& optimizer() { return *optimizer_; }
+    QListWidget* processList() const { return ProcessList_; }
+    QLabel* processesLabel() const { return ProcessesLabel_; }
+
 private:
+    class ListView;
+
+    void OptionFocus_Click(int Index);
+    void OptionNonFocus_Click(int Index);
+    void SetListTabStops();
+    // Selects an option from code; its click handler runs as for a user's click.
+    static void selectOption(QButtonGroup* group, int index, void (CpuPage::*handler)(int), CpuPage* page);
+
     AppServices& services_;
     QWidget* mainWindow_;
+    QLabel* Label15_ = nullptr;
+    QLabel* Label16_ = nullptr;
+    QLabel* ProcessesLabel_ = nullptr;
+    QRadioButton* OptionNonFocus_[2] = {};
+    QRadioButton* OptionFocus_[2] = {};
+    QButtonGroup* nonFocusGroup_ = nullptr;
+    QButtonGroup* focusGroup_ = nullptr;
+    QListWidget* ProcessList_ = nullptr;
+    ProcessListDelegate* listDelegate_ = nullptr;
+    std::unique_ptr<ListView> listView_;
+    std::unique_ptr<PriorityOptimizer> optimizer_;
 };
 
 } // namespace kelvora

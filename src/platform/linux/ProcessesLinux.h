@@ -1,0 +1,38 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Processes.h"
+
+namespace kelvora {
+
+// The class a thread's scheduling reads as: real-time policies, idle policy or nice 15+, then bands of nice.
+std::uint32_t priorityClassFromScheduling(int policy, int nice);
+// The nice value a class is set as; the scheduling policy is left alone.
+int niceForPriorityClass(std::uint32_t priorityClass);
+
+// Who this program is, as far as changing another process's priority goes.
+struct ProcessCredentials {
+    uid_t effectiveUid = 0;
+    bool canRaisePriority = false; // CAP_SYS_NICE in the effective set
+};
+
+// Reads this program's own effective uid and capabilities.
+ProcessCredentials currentProcessCredentials();
+
+struct LinuxProcessesOptions {
+    std::string procRoot = "/proc";
+    ProcessCredentials credentials = currentProcessCredentials();
+    // Sets one thread's nice; true on success. Replaced in tests that walk a fixture /proc.
+    std::function<bool(pid_t tid, int nice)> setThreadNice;
+};
+
+// The /proc backend; an empty setThreadNice means setpriority(2).
+std::unique_ptr<Processes> createLinuxProcesses(LinuxProcessesOptions options);
+
+} // namespace kelvora

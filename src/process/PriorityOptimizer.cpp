@@ -1,0 +1,134 @@
+#include "process/PriorityOptimizer.h"
+
+#include "process/ProcessListView.h"
+#include "settings/StringTable.h"
+
+namespace kelvora {
+namespace {
+
+constexpr std::uint32_t kSweepAccess = PROCESS_QUERY_INFORMATION | PROCESS_SET_INFORMATION | PROCESS_VM_READ;
+
+// Cuts after `count` characters without splitting a UTF-8 sequence.
+std::string firstCharacters(const std::string& text, std::size_t count) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter && seen++ == count)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string PriorityClassName(const StringTable& strings, std::uint32_t priorityClass) {
+    switch (priorityClass) {
+    case IDLE_PRIORITY_CLASS:
+        return strings[212];
+    case BELOW_NORMAL_PRIORITY_CLASS:
+        return strings[213];
+    case ABOVE_NORMAL_PRIORITY_CLASS:
+        return strings[214];
+    case NORMAL_PRIORITY_CLASS:
+        return strings[215];
+    case HIGH_PRIORITY_CLASS:
+        return strings[216];
+    case REALTIME_PRIORITY_CLASS:
+        return strings[217];
+    default:
+        return {};
+    }
+}
+
+std::string processRowText(const std::string& path, const std::string& className) {
+    std::string row = firstCharacters(path, PriorityOptimizer::kPathChars);
+    // A path may hold any byte but '/' and NUL: control characters would break the row into columns or lines.
+    for (char& c : row)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    row += '\t';
+    row += className;
+    return row;
+}
+
+std::string snapshotRowText(const std::string& exeFileField) {
+    std::string field = exeFileField.empty() ? exeFileField : exeFileField.substr(0, exeFileField.size() - 1);
+    return field.substr(0, field.find('\0'));
+}
+
+PriorityOptimizer::PriorityOptimizer(const StringTable& strings, Processes& processes, ForegroundWindows& foreground,
+                                     ProcessListView& view)
+    : strings_(strings), processes_(processes), foreground_(foreground), view_(view) {}
+
+void PriorityOptimizer::RefreshProcessList(bool ListOnly) {
+    view_.suspendPainting();
+    view_.clearRows();
+    switch (processes_.GetPlatformId()) {
+    case VER_PLATFORM_WIN32_WINDOWS:
+        listBySnapshot();
+        break;
+    case VER_PLATFORM_WIN32_NT:
+        listByIdentifiers(ListOnly);
+        break;
+    default:
+        break;
+    }
+    TotalRunningProcess = view_.rowCount();
+    view_.setCountText(strings_[218] + " " + std::to_string(TotalRunningProcess) + " " + strings_[219]);
+    view_.resumePainting();
+}
+
+void PriorityOptimizer::listBySnapshot() {
+    // This family shows names only and never has a class set by the sweep.
+    auto snapshot = processes_.ProcessSnapshot();
+    if (!snapshot)
+        return;
+    for (const auto& field : *snapshot)
+        view_.addRow(snapshotRowText(field));
+}
+
+void PriorityOptimizer::listByIdentifiers(bool ListOnly) {
+    for (std::uint32_t pid : processes_.EnumProcesses()) {
+        auto process = processes_.OpenProcess(kSweepAccess, pid);
+        if (!process)
+            continue;
+        std::string className = PriorityClassName(strings_, process->GetPriorityClass());
+        if (auto path = process->ExecutablePath())
+            view_.addRow(processRowText(*path, className));
+        // Processes without a row get the class too.
+        if (!ListOnly)
+            process->SetPriorityClass(BackgroundClass);
+    }
+}
+
+void PriorityOptimizer::UpdateForegroundPriority() {
+    std::uint64_t window = foreground_.GetForegroundWindow();
+    if (window == LastForegroundWindow)
+        return;
+    LastForegroundWindow = window;
+    RefreshProcessList(false);
+    SetForegroundPriority(window);
+    RefreshProcessList(true);
+}
+
+void PriorityOptimizer::SetForegroundPriority(std::uint64_t Window) {
+    std::uint32_t pid = Window == 0 ? 0 : foreground_.GetWindowThreadProcessId(Window);
+    if (pid == 0)
+        return;
+    if (auto process = processes_.OpenProcess(PROCESS_SET_INFORMATION, pid))
+        process->SetPriorityClass(ForegroundClass);
+}
+
+void PriorityOptimizer::OptionFocus_Click(int Index) {
+    ForegroundClass = Index == 0 ? ABOVE_NORMAL_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS;
+    LastForegroundWindow = kNoWindow;
+    UpdateForegroundPriority();
+}
+
+void PriorityOptimizer::OptionNonFocus_Click(int Index) {
+    BackgroundClass = Index == 0 ? NORMAL_PRIORITY_CLASS : BELOW_NORMAL_PRIORITY_CLASS;
+    LastForegroundWindow = kNoWindow;
+    UpdateForegroundPriority();
+}
+
+} // namespace kelvora
