@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "info/LinkTable.h"
+
 namespace kelvora {
 
 class Registry;
@@ -21,7 +23,12 @@ public:
     void OpenForum();
     void OpenContactPage();
 
+    // Opens the target of `link` for the stored language; nothing opens for an unrecognised or missing name.
+    void open(Link link);
+
 private:
+    std::string resolveTarget(const LinkTarget& target) const;
+
     Registry& registry_;
     Shell& shell_;
     FileSystem& files_;

@@ -1,11 +1,141 @@
 #include "update/ui/FrmUpdate.h"
 
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/ui/QtText.h"
+#include "info/LinkLauncher.h"
+#include "info/Version.h"
+#include "settings/LanguageSetting.h"
+#include "settings/StringTable.h"
+
 namespace kelvora {
+namespace {
 
-frmUpdate::frmUpdate(AppServices& services, QWidget* owner) : QDialog(owner), services_(services) {}
-frmUpdate::~frmUpdate() = default;
+constexpr int kCheckDelayMs = 900;
+constexpr int kProgressStepMs = 700;
+constexpr int kProgressStep = 10;
+constexpr int kProgressFull = 100;
 
-frmAutoUpd::frmAutoUpd(AppServices& services) : QWidget(nullptr), services_(services) {}
-frmAutoUpd::~frmAutoUpd() = default;
+QFont windowFont() {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSizeF(9.75);
+    return font;
+}
+
+} // namespace
+
+frmUpdate::frmUpdate(AppServices& services, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      services_(services) {
+    buildControls();
+    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr)
+        move(screen->geometry().center() - rect().center());
+
+    Timer1_.setInterval(kCheckDelayMs);
+    Timer2_.setInterval(kProgressStepMs);
+    connect(&Timer1_, &QTimer::timeout, this, &frmUpdate::Timer1_Timer);
+    connect(&Timer2_, &QTimer::timeout, this, &frmUpdate::Timer2_Timer);
+    connect(cmdCanc_, &QPushButton::clicked, this, &frmUpdate::cmdCanc_Click);
+    Timer1_.start();
+    Timer2_.start();
+}
+
+frmUpdate::~frmUpdate() {
+    downloader_.cancel();
+}
+
+void frmUpdate::buildControls() {
+    setObjectName(QStringLiteral("frmUpdate"));
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    setFont(windowFont());
+    setFixedSize(361, 90);
+    setCursor(Qt::WaitCursor);
+
+    lblInfo_ = new QLabel(uiText(services_.strings[kSlotCheckingCaption]), this);
+    lblInfo_->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo_->setTextFormat(Qt::PlainText);
+    lblInfo_->setGeometry(8, 8, 332, 15);
+
+    PB1_ = new QProgressBar(this);
+    PB1_->setObjectName(QStringLiteral("PB1"));
+    PB1_->setRange(0, kProgressFull);
+    PB1_->setValue(0);
+    PB1_->setTextVisible(false);
+    PB1_->setGeometry(8, 32, 345, 17);
+
+    cmdCanc_ = new QPushButton(uiText(services_.strings[kSlotCancelCaption]), this);
+    cmdCanc_->setObjectName(QStringLiteral("cmdCanc"));
+    cmdCanc_->setGeometry(272, 56, 81, 25);
+}
+
+void frmUpdate::Timer1_Timer() {
+    Timer1_.stop();
+    runCheck();
+}
+
+void frmUpdate::Timer2_Timer() {
+    if (PB1_->value() >= kProgressFull) {
+        Timer2_.stop();
+        return;
+    }
+    PB1_->setValue(PB1_->value() + kProgressStep);
+}
+
+void frmUpdate::cmdCanc_Click() {
+    Timer1_.stop();
+    Timer2_.stop();
+    close();
+}
+
+// Escape closes the window exactly like Cancel, so the check cannot go on behind a hidden window.
+void frmUpdate::reject() {
+    close();
+}
+
+void frmUpdate::closeEvent(QCloseEvent* event) {
+    Timer1_.stop();
+    Timer2_.stop();
+    closing_ = true;
+    downloader_.cancel();
+    event->accept();
+    // While the check is still on the stack the window is destroyed once that check has returned.
+    if (!checking_)
+        deleteLater();
+}
+
+void frmUpdate::runCheck() {
+    checking_ = true;
+    LinkLauncher links(services_.registry, services_.shell, services_.files, services_.vendorUrl);
+    runUpdateCheck(
+        CheckVariant::OnDemand, services_.strings, services_.vendorUrl, programVersionText(),
+        [this](const std::string& page, std::string& returnTo) { return downloader_.Pobierz(page, returnTo); },
+        [&links] { links.OpenUpdatePage(); }, *this);
+    checking_ = false;
+    if (closing_)
+        deleteLater();
+}
+
+bool frmUpdate::askYesNo(const std::string& text) {
+    return dialogs_.askYesNo(this, uiText(text));
+}
+
+void frmUpdate::showInformation(const std::string& text) {
+    dialogs_.inform(this, uiText(text));
+}
+
+bool frmUpdate::closing() const {
+    return closing_ || downloader_.abandoned();
+}
+
+void frmUpdate::closeWindow() {
+    close();
+}
 
 } // namespace kelvora
