@@ -1,20 +1,46 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <array>
 
 #include "app/AppServices.h"
 
 namespace kelvora {
 
-// The About window; modeless, owned by the main window.
+// A label that reports the pointer moving over it and a click on it.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(QWidget* parent);
+
+signals:
+    void hovered();
+    void clicked();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The About window; modeless, owned by the main window, destroyed when closed.
 class FrmAbout : public QDialog {
     Q_OBJECT
 public:
     FrmAbout(AppServices& services, QWidget* owner);
     ~FrmAbout() override;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    QLabel* addLabel(const char* name, const QString& text, int left, int top, int width, int height);
+    ClickLabel* addLink(const char* name, const QString& text, int left, int top, int width);
+    void Form_Load();
+    void underlineOnly(ClickLabel* hoveredLink);
+
     AppServices& services_;
+    std::array<ClickLabel*, 4> links_{};
 };
 
 } // namespace kelvora

@@ -1,0 +1,42 @@
+#include "alert/AlertMotion.h"
+
+namespace kelvora {
+
+AlertMotion::AlertMotion(int screenWidthTwips, int screenHeightTwips)
+    : PopupLeft_(screenWidthTwips - kWidthTwips), HiddenTop_(screenHeightTwips), top_(screenHeightTwips) {}
+
+int AlertMotion::intervalMs() const {
+    switch (phase_) {
+    case Phase::SlidingIn:
+    case Phase::SlidingOut:
+        return kSlideIntervalMs;
+    case Phase::Resting:
+        return kRestMs;
+    case Phase::Finished:
+        break;
+    }
+    return 0;
+}
+
+void AlertMotion::tick() {
+    switch (phase_) {
+    case Phase::SlidingIn:
+        top_ -= kStepTwips;
+        if (top_ < HiddenTop_ - kHeightTwips)
+            phase_ = Phase::Resting;
+        break;
+    case Phase::Resting:
+        phase_ = Phase::SlidingOut;
+        break;
+    case Phase::SlidingOut:
+        top_ += kStepTwips;
+        // At or below, never exactly equal, so a step that overshoots still ends the slide.
+        if (top_ >= HiddenTop_)
+            phase_ = Phase::Finished;
+        break;
+    case Phase::Finished:
+        break;
+    }
+}
+
+} // namespace kelvora
