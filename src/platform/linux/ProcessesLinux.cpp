@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -178,6 +179,8 @@ public:
                 ids.push_back(pid);
         }
         ::closedir(dir);
+        // /proc lists in ascending order already; a fixture tree may not.
+        std::sort(ids.begin(), ids.end());
         return ids;
     }
 

@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "platform/fake/FakeProcesses.h"
+#include "platform/linux/ProcessesLinux.h"
+#include "process/PriorityOptimizer.h"
+#include "process/ProcessListView.h"
+#include "settings/StringTable.h"
+#include "support/TestPaths.h"
+
+namespace kelvora {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(NiceMappingTest, SchedulingReadsAsAClass) {
+    struct Case {
+        int policy;
+        int nice;
+        std::uint32_t expected;
+    };
+    const Case cases[] = {
+        {SCHED_FIFO, 0, REALTIME_PRIORITY_CLASS},       {SCHED_RR, 19, REALTIME_PRIORITY_CLASS},
+        {SCHED_IDLE, 0, IDLE_PRIORITY_CLASS},           {SCHED_IDLE, -20, IDLE_PRIORITY_CLASS},
+        {SCHED_OTHER, 19, IDLE_PRIORITY_CLASS},         {SCHED_OTHER, 15, IDLE_PRIORITY_CLASS},
+        {SCHED_OTHER, 14, BELOW_NORMAL_PRIORITY_CLASS}, {SCHED_BATCH, 1, BELOW_NORMAL_PRIORITY_CLASS},
+        {SCHED_OTHER, 0, NORMAL_PRIORITY_CLASS},        {SCHED_OTHER, -1, ABOVE_NORMAL_PRIORITY_CLASS},
+        {SCHED_OTHER, -9, ABOVE_NORMAL_PRIORITY_CLASS}, {SCHED_OTHER, -10, HIGH_PRIORITY_CLASS},
+        {SCHED_OTHER, -20, HIGH_PRIORITY_CLASS},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(priorityClassFromScheduling(c.policy, c.nice), c.expected) << c.policy << " " << c.nice;
+}
+
+TEST(NiceMappingTest, ClassesSetAsNiceValuesThatReadBack) {
+    const std::pair<std::uint32_t, int> table[] = {
+        {IDLE_PRIORITY_CLASS, 19},         {BELOW_NORMAL_PRIORITY_CLASS, 10}, {NORMAL_PRIORITY_CLASS, 0},
+        {ABOVE_NORMAL_PRIORITY_CLASS, -5}, {HIGH_PRIORITY_CLASS, -10},
+    };
+    for (auto [priorityClass, nice] : table) {
+        EXPECT_EQ(niceForPriorityClass(priorityClass), nice) << priorityClass;
+        EXPECT_EQ(priorityClassFromScheduling(SCHED_OTHER, nice), priorityClass) << priorityClass;
+    }
+}
+
+// A /proc tree written by the test: nothing in it is a real process, and no real priority changes.
+class ProcFixture {
+public:
+    explicit ProcFixture(const std::string& root) : root_(root) {
+        fs::create_directories(root_ + "/sys/kernel");
+        write("sys/kernel/sched_autogroup_enabled", "1\n");
+    }
+
+    struct Entry {
+        int pid;
+        std::string comm = "proc";
+        char state = 'S';
+        int parent = 1;
+        int session = 1;
+        unsigned long flags = 0x400100;
+        int nice = 0;
+        int policy = 0;
+        unsigned realUid = 1000;
+        unsigned effectiveUid = 1000;
+        std::string exe = "/usr/bin/tool"; // empty: no executable link
+        std::vector<int> threads{};        // the main thread is added
+    };
+
+    void add(const Entry& e) {
+        const std::string dir = std::to_string(e.pid);
+        fs::create_directories(root_ + "/" + dir + "/task/" + dir);
+        for (int tid : e.threads)
+            fs::create_directories(root_ + "/" + dir + "/task/" + std::to_string(tid));
+        std::ostringstream stat;
+        stat << e.pid << " (" << e.comm << ") " << e.state << ' ' << e.parent << ' ' << e.pid << ' ' << e.session
+             << " 0 -1 " << e.flags << " 0 0 0 0 0 0 0 0 20 " << e.nice << ' ' << 1 + e.threads.size();
+        for (int field = 21; field <= 40; ++field)
+            stat << " 0";
+        stat << ' ' << e.policy << " 0 0 0\n";
+        write(dir + "/stat", stat.str());
+        write(dir + "/status", "Name:\t" + e.comm + "\nState:\tS\nUid:\t" + std::to_string(e.realUid) + "\t" +
+                                   std::to_string(e.effectiveUid) + "\t0\t0\nGid:\t0\t0\t0\t0\n");
+        write(dir + "/autogroup", "/autogroup-" + std::to_string(e.session) + " nice 0\n");
+        if (!e.exe.empty())
+            fs::create_symlink(e.exe, root_ + "/" + dir + "/exe");
+    }
+
+    std::string read(const std::string& relative) const {
+        std::ifstream in(root_ + "/" + relative);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    void write(const std::string& relative, const std::string& text) { std::ofstream(root_ + "/" + relative) << text; }
+    std::string root_;
+};
+
+class NullView : public ProcessListView {
+public:
+    std::vector<std::string> rows;
+    void suspendPainting() override {}
+    void resumePainting() override {}
+    void clearRows() override { rows.clear(); }
+    void addRow(const std::string& text) override { rows.push_back(text); }
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    void setCountText(const std::string&) override {}
+};
+
+class FixtureProcTest : public ::testing::Test {
+protected:
+    FixtureProcTest() : proc(temp.path()) {
+        proc.add({.pid = 1, .comm = "init", .parent = 0, .realUid = 0, .effectiveUid = 0, .exe = "/sbin/init"});
+        proc.add(
+            {.pid = 2, .comm = "kthreadd", .parent = 0, .flags = 0x208040, .realUid = 0, .effectiveUid = 0, .exe = ""});
+        proc.add({.pid = 3,
+                  .comm = "kworker/0:0-events",
+                  .parent = 2,
+                  .flags = 0x4208060,
+                  .realUid = 0,
+                  .effectiveUid = 0,
+                  .exe = ""});
+        proc.add({.pid = 10, .comm = "editor (main)", .session = 10, .exe = "/usr/bin/editor", .threads = {11, 12}});
+        proc.add({.pid = 20, .comm = "other", .session = 20, .realUid = 1234, .effectiveUid = 1234});
+        proc.add({.pid = 30, .comm = "zombie", .state = 'Z', .session = 10, .exe = ""});
+        proc.add({.pid = 40, .comm = "no exe", .exe = ""});
+        proc.add({.pid = 50, .comm = "setuid", .session = 50, .realUid = 1000, .effectiveUid = 0});
+        proc.add({.pid = 60, .comm = "rt", .session = 60, .nice = -3, .policy = SCHED_FIFO, .exe = "/usr/bin/audio"});
+    }
+
+    std::unique_ptr<Processes> backend(bool canRaise) {
+        LinuxProcessesOptions options;
+        options.procRoot = temp.path();
+        options.credentials = {1000, canRaise};
+        options.setThreadNice = [this](pid_t tid, int nice) {
+            niceSet[tid] = nice;
+            return true;
+        };
+        return createLinuxProcesses(options);
+    }
+
+    test::TempDir temp;
+    ProcFixture proc;
+    std::map<pid_t, int> niceSet;
+};
+
+TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
+    StringTable strings;
+    strings.set(215, "Normal");
+    strings.set(217, "Real-time");
+    fake::FakeForegroundWindows foreground;
+    foreground.foreground = 0x77;
+    foreground.owners = {{0x77, 20}}; // even as the foreground process
+    NullView view;
+    auto processes = backend(false);
+    PriorityOptimizer optimizer(strings, *processes, foreground, view);
+    optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
+    optimizer.UpdateForegroundPriority();
+
+    const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}, {60, 10}};
+    EXPECT_EQ(niceSet, expected);
+    // Rows for readable paths only: the zombie is swept without one.
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tNormal", "/usr/bin/tool\tNormal",
+                                                   "/usr/bin/audio\tReal-time"}));
+}
+
+TEST_F(FixtureProcTest, ThePrivilegeOpensOtherUsersProcessesButNeverKernelThreads) {
+    auto processes = backend(true);
+    for (std::uint32_t pid : {2u, 3u, 40u, 99u})
+        EXPECT_EQ(processes->OpenProcess(PROCESS_SET_INFORMATION, pid), nullptr) << pid;
+    EXPECT_NE(processes->OpenProcess(PROCESS_SET_INFORMATION, 1), nullptr); // init's parent is 0 too
+    auto other = processes->OpenProcess(PROCESS_SET_INFORMATION, 20);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->ExecutablePath(), "/usr/bin/tool");
+    EXPECT_TRUE(other->SetPriorityClass(ABOVE_NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(niceSet, (std::map<pid_t, int>{{20, -5}}));
+}
+
+TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
+    auto processes = backend(false);
+    auto ids = processes->EnumProcesses();
+    EXPECT_EQ(ids.size(), 9u);
+    auto editor = processes->OpenProcess(PROCESS_SET_INFORMATION, 10);
+    auto zombie = processes->OpenProcess(PROCESS_SET_INFORMATION, 30);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(zombie, nullptr);
+    EXPECT_EQ(zombie->ExecutablePath(), std::nullopt);
+    EXPECT_TRUE(editor->SetPriorityClass(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 19}, {11, 19}, {12, 19}}));
+    EXPECT_EQ(proc.read("10/autogroup").substr(0, 2), "19");
+    // The zombie shares the editor's session: its group already has the value and is not written again.
+    EXPECT_TRUE(zombie->SetPriorityClass(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(proc.read("30/autogroup").substr(0, 3), "/au");
+}
+
+TEST_F(FixtureProcTest, TheClassIsReadFromPolicyAndNice) {
+    auto processes = backend(false);
+    auto audio = processes->OpenProcess(PROCESS_QUERY_INFORMATION, 60);
+    ASSERT_NE(audio, nullptr);
+    EXPECT_EQ(audio->GetPriorityClass(), REALTIME_PRIORITY_CLASS);
+    EXPECT_EQ(processes->OpenProcess(PROCESS_QUERY_INFORMATION, 10)->GetPriorityClass(), NORMAL_PRIORITY_CLASS);
+    EXPECT_EQ(processes->GetPlatformId(), VER_PLATFORM_WIN32_NT);
+    EXPECT_EQ(processes->ProcessSnapshot(), std::nullopt);
+}
+
+// A child of this test in its own session (so its session group is its own) with several sleeping threads.
+class ThreadedChild {
+public:
+    explicit ThreadedChild(int extraThreads) {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setsid();
+            for (int i = 0; i < extraThreads; ++i)
+                std::thread([] { ::pause(); }).detach();
+            [[maybe_unused]] auto written = ::write(ready[1], "r", 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char byte;
+        [[maybe_unused]] auto got = ::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+    }
+    ~ThreadedChild() {
+        if (pid_ <= 0)
+            return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    pid_t pid() const { return pid_; }
+
+    std::vector<int> threadNices() const {
+        std::vector<int> nices;
+        for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid_) + "/task")) {
+            std::ifstream in(task.path() / "stat");
+            std::string text(std::istreambuf_iterator<char>(in), {});
+            std::istringstream fields(text.substr(text.rfind(')') + 2));
+            std::string field;
+            for (int index = 3; index <= 19 && fields >> field; ++index) {
+            }
+            nices.push_back(std::stoi(field));
+        }
+        return nices;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+TEST(RealProcessTest, AClassIsSetOnEveryThreadOfTheProcess) {
+    ThreadedChild child(3);
+    ASSERT_GT(child.pid(), 0);
+    auto processes = createProcesses();
+    auto handle = processes->OpenProcess(PROCESS_SET_INFORMATION, static_cast<std::uint32_t>(child.pid()));
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(handle->ExecutablePath().has_value());
+    // Raising nice needs no privilege.
+    EXPECT_TRUE(handle->SetPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(child.threadNices(), std::vector<int>(4, 10));
+    EXPECT_TRUE(handle->SetPriorityClass(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(child.threadNices(), std::vector<int>(4, 19));
+    auto reopened = processes->OpenProcess(PROCESS_QUERY_INFORMATION, static_cast<std::uint32_t>(child.pid()));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetPriorityClass(), IDLE_PRIORITY_CLASS);
+}
+
+TEST(RealProcessTest, ThisProgramCanOpenItselfButNotAKernelThread) {
+    auto processes = createProcesses();
+    auto self = processes->OpenProcess(PROCESS_QUERY_INFORMATION, static_cast<std::uint32_t>(::getpid()));
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->ExecutablePath(), fs::read_symlink("/proc/self/exe").string());
+    // Outside a PID namespace pid 2 is the kernel's thread starter.
+    std::ifstream comm("/proc/2/comm");
+    std::string name;
+    if (comm >> name && name == "kthreadd") {
+        EXPECT_EQ(processes->OpenProcess(PROCESS_SET_INFORMATION, 2), nullptr);
+    }
+}
+
+} // namespace
+} // namespace kelvora
