@@ -1,15 +1,214 @@
 #include "memory/ui/MemoryPage.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/ui/QtText.h"
+#include "memory/MainTicker.h"
+#include "memory/ui/MemoryWidgets.h"
+#include "platform/MemoryInfo.h"
+#include "settings/StringTable.h"
+
 namespace kelvora {
+namespace {
+
+// Twips of the page layout to the nearest pixel at 96 dpi.
+int px(int twips) {
+    return (twips + 7) / 15;
+}
+QRect twips(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+template <typename W> W* place(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QLabel* placeLabel(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
+    auto* label = place<QLabel>(parent, name, geometry);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
+    return label;
+}
+
+} // namespace
 
 MemoryPage::MemoryPage(AppServices& services, MainTicker& ticker, QWidget* mainWindow, QWidget* parent)
-    : QWidget(parent), services_(services), ticker_(ticker), mainWindow_(mainWindow) {}
+    : MemoryPage(services, ticker, createBlockAllocator(), nullptr, mainWindow, parent) {}
 
-MemoryPage::~MemoryPage() = default;
+MemoryPage::MemoryPage(AppServices& services, MainTicker& ticker, BlockAllocator& allocator, QWidget* mainWindow,
+                       QWidget* parent)
+    : MemoryPage(services, ticker, nullptr, &allocator, mainWindow, parent) {}
 
-void MemoryPage::applyTexts() {}
-void MemoryPage::setDefaults() {}
-void MemoryPage::RefreshMemoryPanel() {}
-void MemoryPage::releaseBlocks() {}
+MemoryPage::MemoryPage(AppServices& services, MainTicker& ticker, std::unique_ptr<BlockAllocator> owned,
+                       BlockAllocator* borrowed, QWidget* mainWindow, QWidget* parent)
+    : QWidget(parent), services_(services), ticker_(ticker), mainWindow_(mainWindow), ownedAllocator_(std::move(owned)),
+      release_(*this, borrowed ? *borrowed : *ownedAllocator_, services.memory, ticker),
+      panel_(*this, services.strings, services.memory, services.clock, release_) {
+    buildControls();
+    connectHandlers();
+}
+
+MemoryPage::~MemoryPage() {
+    release_.releaseBlocks();
+}
+
+void MemoryPage::buildControls() {
+    resize(385, 257);
+    Label13_ = placeLabel(this, "Label13", twips(120, 480, 2655, 255), QStringLiteral("Poziom optymalizacji:"));
+    const std::array<const char*, 3> levelNames{"OptionLevel0", "OptionLevel1", "OptionLevel2"};
+    const std::array<QRect, 3> levelPlaces{twips(240, 720, 1335, 255), twips(240, 980, 1335, 255),
+                                           twips(240, 1240, 1455, 255)};
+    const std::array<QString, 3> levelCaptions{QStringLiteral("Szybki"), QStringLiteral("Normalny"),
+                                               QStringLiteral("Najlepszy")};
+    levelGroup_ = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        auto& option = OptionLevel_[static_cast<std::size_t>(i)];
+        option = place<QRadioButton>(this, levelNames[static_cast<std::size_t>(i)],
+                                     levelPlaces[static_cast<std::size_t>(i)]);
+        option->setText(levelCaptions[static_cast<std::size_t>(i)]);
+        levelGroup_->addButton(option, i);
+    }
+    Command3_ = place<QPushButton>(this, "Command3", twips(3360, 480, 1695, 375));
+    Command3_->setText(QStringLiteral("Optymalizuj!"));
+    GaugePic_ = place<GaugeFrame>(this, "GaugePic", twips(5280, 480, 375, 2175));
+    GaugePic_->empty();
+
+    Label14_ = placeLabel(this, "Label14", twips(120, 1680, 3015, 255), QStringLiteral("Optymalizuj pamięć:"));
+    CheckOptionRAM_[0] = place<QCheckBox>(this, "CheckOptionRAM0", twips(480, 1920, 3255, 255));
+    CheckOptionRAM_[0]->setText(QStringLiteral("co:"));
+    TimeCombo_ = place<QComboBox>(this, "TimeCombo", twips(720, 2170, 2535, 345));
+    TimeCombo_->setEditable(false);
+    CheckOptionRAM_[1] = place<QCheckBox>(this, "CheckOptionRAM1", twips(480, 2520, 4455, 255));
+    CheckOptionRAM_[1]->setText(QStringLiteral("Kiedy wolna pamięć spadnie do:"));
+
+    const std::array<const char*, 3> percentNames{"OptionRAMPercent0", "OptionRAMPercent1", "OptionRAMPercent2"};
+    const std::array<int, 3> percentLefts{720, 1560, 2400};
+    percentGroup_ = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        auto& option = OptionRAMPercent_[static_cast<std::size_t>(i)];
+        option = place<QRadioButton>(this, percentNames[static_cast<std::size_t>(i)],
+                                     twips(percentLefts[static_cast<std::size_t>(i)], 2800, 735, 255));
+        option->setText(QStringLiteral("%1%").arg((i + 1) * 10));
+        percentGroup_->addButton(option, i);
+    }
+    NextOptimizeLabel_ = placeLabel(this, "NextOptimizeLabel", twips(120, 3120, 5535, 255), QString());
+    InfoPic_ = place<StatusStrip>(this, "InfoPic", twips(120, 3480, 5535, 255));
+}
+
+void MemoryPage::connectHandlers() {
+    connect(Command3_, &QPushButton::clicked, this, [this] { panel_.Command3_Click(); });
+    connect(levelGroup_, &QButtonGroup::idClicked, this, [this](int index) { panel_.selectOptionLevel(index); });
+    connect(percentGroup_, &QButtonGroup::idClicked, this, [this](int index) { panel_.selectOptionRAMPercent(index); });
+    for (int i = 0; i < 2; ++i) {
+        connect(CheckOptionRAM_[static_cast<std::size_t>(i)], &QCheckBox::clicked, this,
+                [this, i](bool ticked) { panel_.setCheckOptionRAM(i, ticked); });
+    }
+    connect(TimeCombo_, &QComboBox::activated, this, [this](int index) { panel_.selectTimeItem(index); });
+}
+
+void MemoryPage::applyTexts() {
+    const StringTable& strings = services_.strings;
+    Label13_->setText(uiText(strings[203]));
+    for (int i = 0; i < 3; ++i)
+        OptionLevel_[static_cast<std::size_t>(i)]->setText(uiText(strings[204 + i]));
+    Label14_->setText(uiText(strings[207]));
+    CheckOptionRAM_[0]->setText(uiText(strings[208]));
+    CheckOptionRAM_[1]->setText(uiText(strings[209]));
+    Command3_->setText(uiText(strings[210]));
+}
+
+void MemoryPage::setDefaults() {
+    panel_.setDefaults();
+    InfoPic_->setForeColour(GaugeFrame::kBarColour);
+}
+
+void MemoryPage::RefreshMemoryPanel() {
+    panel_.RefreshMemoryPanel();
+}
+
+void MemoryPage::releaseBlocks() {
+    release_.releaseBlocks();
+}
+
+void MemoryPage::setGaugeScale(std::int32_t units) {
+    GaugePic_->setScale(units);
+}
+
+void MemoryPage::setGaugeBar(std::int32_t top, std::int32_t height) {
+    GaugePic_->setBar(top, height);
+}
+
+void MemoryPage::emptyGauge() {
+    GaugePic_->empty();
+}
+
+void MemoryPage::suspendPainting() {
+    (mainWindow_ ? mainWindow_ : window())->setUpdatesEnabled(false);
+}
+
+void MemoryPage::resumePainting() {
+    (mainWindow_ ? mainWindow_ : window())->setUpdatesEnabled(true);
+}
+
+void MemoryPage::yieldToEvents() {
+    QCoreApplication::processEvents();
+}
+
+void MemoryPage::beep() {
+    QApplication::beep();
+}
+
+void MemoryPage::drawStatusLine(const std::string& line) {
+    InfoPic_->setLine(uiText(line));
+}
+
+void MemoryPage::setNextOptimizeText(const std::string& text) {
+    // The label is one line high, so the minutes are shown on the same line as the words before them.
+    QString shown = uiText(text);
+    shown.remove(QLatin1Char('\n'));
+    NextOptimizeLabel_->setText(shown);
+}
+
+void MemoryPage::setTimeItems(const std::array<std::string, 3>& items) {
+    TimeCombo_->clear();
+    for (const std::string& item : items)
+        TimeCombo_->addItem(uiText(item));
+    TimeCombo_->setCurrentIndex(-1);
+}
+
+void MemoryPage::showCheckOptionRAM(int index, bool ticked) {
+    if (index >= 0 && index < 2)
+        CheckOptionRAM_[static_cast<std::size_t>(index)]->setChecked(ticked);
+}
+
+void MemoryPage::showOptionRAMPercent(int index) {
+    if (index >= 0 && index < 3) {
+        OptionRAMPercent_[static_cast<std::size_t>(index)]->setChecked(true);
+        return;
+    }
+    // An exclusive group refuses to have no choice, so it is relaxed while every option is cleared.
+    percentGroup_->setExclusive(false);
+    for (QRadioButton* option : OptionRAMPercent_)
+        option->setChecked(false);
+    percentGroup_->setExclusive(true);
+}
+
+void MemoryPage::showOptionLevel(int index) {
+    if (index >= 0 && index < 3)
+        OptionLevel_[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+void MemoryPage::showTimeItem(int index) {
+    TimeCombo_->setCurrentIndex(index);
+}
 
 } // namespace kelvora

@@ -1,21 +1,152 @@
-// Placeholder backend; replaced when this part of the platform layer is built.
-#include "platform/MemoryInfo.h"
+#include "platform/linux/MemoryInfoLinux.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <limits>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace kelvora {
 namespace {
 
-class StubMemoryInfo : public MemoryInfo {
-public:
-    std::optional<PhysicalMemory> GlobalMemoryStatus() override { return std::nullopt; }
-};
-class StubTickClock : public TickClock {
-public:
-    std::uint32_t GetTickCount() override { return 0; }
-};
+// The value of one "Name:   1234 kB" line, in bytes.
+std::optional<std::uint64_t> parseField(std::string_view line) {
+    std::size_t pos = line.find_first_not_of(' ');
+    if (pos == std::string_view::npos)
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const char* begin = line.data() + pos;
+    const char* end = line.data() + line.size();
+    auto [next, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc{})
+        return std::nullopt;
+    std::string_view unit(next, static_cast<std::size_t>(end - next));
+    unit.remove_prefix(std::min(unit.find_first_not_of(' '), unit.size()));
+    if (unit.starts_with("kB")) {
+        if (value > std::numeric_limits<std::uint64_t>::max() / 1024)
+            return std::nullopt;
+        value *= 1024;
+    }
+    return value;
+}
+
+// Whole file in one buffer; /proc/meminfo is under 2 KB, so this is a single read on /proc.
+std::optional<std::string> readSmallFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string text;
+    std::array<char, 4096> buffer;
+    for (;;) {
+        ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ::close(fd);
+            if (got < 0)
+                return std::nullopt;
+            return text;
+        }
+        text.append(buffer.data(), static_cast<std::size_t>(got));
+        if (text.size() > (1u << 20)) { // not a meminfo file
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+}
 
 } // namespace
 
-std::unique_ptr<MemoryInfo> createMemoryInfo() { return std::make_unique<StubMemoryInfo>(); }
-std::unique_ptr<TickClock> createTickClock() { return std::make_unique<StubTickClock>(); }
+std::optional<PhysicalMemory> parseMeminfo(std::string_view text) {
+    std::optional<std::uint64_t> total, avail, swapFree;
+    while (!text.empty()) {
+        std::size_t eol = text.find('\n');
+        std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        std::string_view name = line.substr(0, colon);
+        std::string_view rest = line.substr(colon + 1);
+        if (name == "MemTotal")
+            total = parseField(rest);
+        else if (name == "MemAvailable")
+            avail = parseField(rest);
+        else if (name == "SwapFree")
+            swapFree = parseField(rest);
+    }
+    if (!total || !avail)
+        return std::nullopt;
+    return PhysicalMemory{*total, *avail, swapFree.value_or(0)};
+}
+
+MemoryInfoLinux::MemoryInfoLinux(const std::string& procRoot) : path_(procRoot + "/meminfo") {}
+
+MemoryInfoLinux MemoryInfoLinux::fromMeminfoFile(std::string path) {
+    return MemoryInfoLinux(FilePath{}, std::move(path));
+}
+
+std::optional<PhysicalMemory> MemoryInfoLinux::GlobalMemoryStatus() {
+    std::optional<std::string> text = readSmallFile(path_);
+    if (!text)
+        return std::nullopt;
+    return parseMeminfo(*text);
+}
+
+std::uint32_t MonotonicTickClock::GetTickCount() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    std::uint64_t ms =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+char16_t* HugePageBlockAllocator::claimBlock() {
+    static_assert(kBlockBytes <= kMappingBytes);
+    // Map twice the size and trim, which leaves exactly one aligned 2 MiB range.
+    const std::size_t span = 2 * kMappingBytes;
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    auto start = reinterpret_cast<std::uintptr_t>(raw);
+    std::uintptr_t aligned = (start + kMappingBytes - 1) & ~(std::uintptr_t{kMappingBytes} - 1);
+    if (aligned > start)
+        ::munmap(raw, aligned - start);
+    std::uintptr_t tail = aligned + kMappingBytes;
+    if (start + span > tail)
+        ::munmap(reinterpret_cast<void*>(tail), start + span - tail);
+    auto* block = reinterpret_cast<char16_t*>(aligned);
+#ifdef MADV_HUGEPAGE
+    ::madvise(block, kMappingBytes, MADV_HUGEPAGE);
+#endif
+    std::fill_n(block, kBlockChars, u' ');
+    return block;
+}
+
+void HugePageBlockAllocator::freeBlock(char16_t* block) {
+    if (block)
+        ::munmap(block, kMappingBytes);
+}
+
+std::unique_ptr<MemoryInfo> createMemoryInfo() {
+    const char* file = std::getenv("KELVORA_MEMINFO");
+    if (file && *file)
+        return std::make_unique<MemoryInfoLinux>(MemoryInfoLinux::fromMeminfoFile(file));
+    return std::make_unique<MemoryInfoLinux>();
+}
+
+std::unique_ptr<TickClock> createTickClock() {
+    return std::make_unique<MonotonicTickClock>();
+}
+
+std::unique_ptr<BlockAllocator> createBlockAllocator() {
+    return std::make_unique<HugePageBlockAllocator>();
+}
 
 } // namespace kelvora

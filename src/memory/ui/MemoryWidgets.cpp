@@ -1,0 +1,63 @@
+#include "memory/ui/MemoryWidgets.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace kelvora {
+
+GaugeFrame::GaugeFrame(QWidget* parent) : QFrame(parent), bar_(new QLabel(this)) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    bar_->setObjectName(QStringLiteral("GaugeLabel"));
+    bar_->setAutoFillBackground(true);
+    QPalette palette = bar_->palette();
+    palette.setColor(QPalette::Window, kBarColour);
+    palette.setColor(QPalette::WindowText, kBarColour);
+    bar_->setPalette(palette);
+    empty();
+}
+
+void GaugeFrame::setScale(std::int32_t units) {
+    scale_ = units > 0 ? units : 1;
+}
+
+int GaugeFrame::toPixels(std::int64_t units) const {
+    return static_cast<int>(std::lround(static_cast<double>(units) * contentsRect().height() / scale_));
+}
+
+void GaugeFrame::setBar(std::int32_t top, std::int32_t height) {
+    const QRect inside = contentsRect();
+    // The bar is drawn wider than the frame and clipped to its inside.
+    bar_->setGeometry(inside.left(), inside.top() + toPixels(top), inside.width(), toPixels(height));
+}
+
+void GaugeFrame::empty() {
+    const QRect inside = contentsRect();
+    bar_->setGeometry(inside.left(), inside.top(), inside.width(), 0);
+}
+
+StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {}
+
+void StatusStrip::setLine(const QString& line) {
+    line_ = line;
+    setAccessibleName(line);
+    update();
+}
+
+void StatusStrip::setForeColour(const QColor& colour) {
+    colour_ = colour;
+    update();
+}
+
+void StatusStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QFont bold = font();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(colour_);
+    const qreal margin = 50.0 / 15.0;
+    painter.drawText(QRectF(margin, margin, width() - margin, height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line_);
+}
+
+} // namespace kelvora

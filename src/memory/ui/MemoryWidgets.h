@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+namespace kelvora {
+
+// GaugePic: a frame whose vertical scale is the block count; GaugeLabel, the bar inside it, fills from the bottom.
+class GaugeFrame : public QFrame {
+public:
+    static inline const QColor kBarColour{160, 120, 205};
+
+    explicit GaugeFrame(QWidget* parent = nullptr);
+    void setScale(std::int32_t units);
+    // Top and height in scale units.
+    void setBar(std::int32_t top, std::int32_t height);
+    void empty();
+
+    std::int32_t scale() const { return scale_; }
+    QLabel* bar() const { return bar_; }
+
+private:
+    int toPixels(std::int64_t units) const;
+
+    QLabel* bar_;
+    std::int32_t scale_ = 1;
+};
+
+// InfoPic: the status line, drawn bold in the link colour 50 twips from the left and top, and read by screen readers.
+class StatusStrip : public QWidget {
+public:
+    explicit StatusStrip(QWidget* parent = nullptr);
+    void setLine(const QString& line);
+    void setForeColour(const QColor& colour);
+    const QString& line() const { return line_; }
+    const QColor& foreColour() const { return colour_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString line_;
+    QColor colour_{Qt::black};
+};
+
+} // namespace kelvora
