@@ -1,6 +1,59 @@
 #include <QApplication>
+#include <QIcon>
+#include <cstdlib>
+
+#include "app/AppServices.h"
+#include "app/ui/AppStartup.h"
+#include "app/ui/ShellActions.h"
+#include "platform/FileSystem.h"
+#include "platform/MemoryInfo.h"
+#include "platform/Processes.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/SingleInstance.h"
+#include "settings/StringTable.h"
+
+namespace {
+
+std::string vendorUrl() {
+    if (const char* fromEnvironment = std::getenv("KELVORA_VENDOR_URL"); fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
+    return KELVORA_DEFAULT_VENDOR_URL;
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/images/kelvora-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    using namespace kelvora;
+
     QApplication app(argc, argv);
-    return 0;
+    app.setWindowIcon(programIcon());
+    // The splash closes before the main window shows, and the hidden update window must not keep the program
+    // alive: the program ends when the main window has closed, not when some last window did.
+    app.setQuitOnLastWindowClosed(false);
+
+    auto files = createFileSystem();
+    auto registry = createRegistry();
+    auto instance = createSingleInstance();
+    auto memory = createMemoryInfo();
+    auto clock = createTickClock();
+    auto processes = createProcesses();
+    auto foreground = createForegroundWindows();
+    auto shell = createShell();
+    StringTable strings;
+    AppServices services{strings, *files, *registry, *memory, *clock, *processes, *foreground, *shell, vendorUrl()};
+
+    ShellActions actions;
+    AppStartup startup(services, strings, *instance, actions);
+    if (!startup.start())
+        return 0;
+    QObject::connect(&startup, &AppStartup::finished, &app, &QCoreApplication::quit);
+    return app.exec();
 }

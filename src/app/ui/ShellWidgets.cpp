@@ -1,0 +1,110 @@
+#include "app/ui/ShellWidgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/ShellLogic.h"
+
+namespace kelvora {
+
+QFont windowFont(double pointSize) {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
+    : QWidget(parent), pixmap_(resource), fit_(fit) {
+    setAccessibleName(accessibleName);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (fit_ == Fit::Stretch)
+        painter.drawPixmap(rect(), pixmap_);
+    else
+        painter.drawPixmap(0, 0, pixmap_);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setCursor(Qt::PointingHandCursor);
+    setMouseTracking(true);
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+void LinkLabel::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit hovered();
+}
+
+MainClientArea::MainClientArea(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
+
+bool MainClientArea::isBareBackground(const QPoint& pos) const {
+    return rect().contains(pos) && childAt(pos) == nullptr;
+}
+
+namespace {
+
+HeldButtons heldButtons(Qt::MouseButtons buttons) {
+    if (buttons == Qt::NoButton)
+        return HeldButtons::None;
+    return buttons == Qt::LeftButton ? HeldButtons::LeftOnly : HeldButtons::Other;
+}
+
+} // namespace
+
+void MainClientArea::mouseMoveEvent(QMouseEvent* event) {
+    // Moves over labels and pages arrive here too when those ignore them; only the bare background counts.
+    const QPoint pos = event->position().toPoint();
+    if (!isBareBackground(pos))
+        return;
+    event->accept();
+    if (startsWindowDrag(heldButtons(event->buttons()), true))
+        emit dragRequested();
+    emit backgroundHovered();
+}
+
+void MainClientArea::mousePressEvent(QMouseEvent* event) {
+    // A press on the background starts a move at once, before the first motion event.
+    const QPoint pos = event->position().toPoint();
+    if (!isBareBackground(pos))
+        return;
+    event->accept();
+    if (startsWindowDrag(heldButtons(event->buttons()), true))
+        emit dragRequested();
+}
+
+} // namespace kelvora

@@ -1,0 +1,238 @@
+#include "app/ui/frmMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QWindow>
+
+#include "app/ShellLogic.h"
+#include "app/ui/QtText.h"
+#include "app/ui/ShellActions.h"
+#include "app/ui/ShellWidgets.h"
+#include "info/Version.h"
+#include "info/ui/FrmAbout.h"
+#include "memory/ui/MemoryPage.h"
+#include "process/ui/CpuPage.h"
+#include "settings/LanguageSetting.h"
+#include "settings/StringTable.h"
+#include "update/ui/FrmUpdate.h"
+
+namespace kelvora {
+
+namespace {
+
+constexpr int kClientWidth = 568;
+constexpr int kClientHeight = 358;
+constexpr int kGlobalTickMs = 100;
+constexpr int kAutoUpdateDelayMs = 1000;
+constexpr int kSlotVersion = 119;
+constexpr int kSlotLanguageSaved = 220;
+
+} // namespace
+
+frmMain::frmMain(AppServices& services, ShellActions& actions)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                               Qt::MSWindowsFixedSizeDialogHint),
+      services_(services), actions_(actions),
+      links_(services.registry, services.shell, services.files, services.vendorUrl) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    setFont(windowFont());
+
+    client_ = new MainClientArea(this);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setFixedSize(kClientWidth, kClientHeight);
+    client_->setAutoFillBackground(true);
+    QPalette white = client_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    client_->setPalette(white);
+    setCentralWidget(client_);
+    connect(client_, &MainClientArea::backgroundHovered, this, [this] { ShowHoverImage(-1); });
+    connect(client_, &MainClientArea::dragRequested, this, [this] {
+        if (QWindow* handle = windowHandle())
+            handle->startSystemMove();
+    });
+
+    buildHeader();
+    buildNavigation();
+    buildUpdateTile();
+    buildFooter();
+    buildPages();
+    buildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    GlobalTimer_.setObjectName(QStringLiteral("GlobalTimer"));
+    connect(&GlobalTimer_, &QTimer::timeout, this, &frmMain::GlobalTimer_Timer);
+    Timer3_.setObjectName(QStringLiteral("Timer3"));
+    Timer3_.setInterval(kAutoUpdateDelayMs);
+    connect(&Timer3_, &QTimer::timeout, this, &frmMain::Timer3_Timer);
+}
+
+frmMain::~frmMain() {
+    // The hidden update window has no owner; it goes with the main window.
+    delete autoUpd_.data();
+}
+
+FrmAbout* frmMain::aboutWindow() const {
+    return about_;
+}
+
+frmUpdate* frmMain::updateWindow() const {
+    return update_;
+}
+
+frmAutoUpd* frmMain::autoUpdateWindow() const {
+    return autoUpd_;
+}
+
+void frmMain::Form_Load() {
+    optLang_->clear();
+    for (const char* name : kLanguageNames)
+        optLang_->addItem(QString::fromUtf8(name));
+    optLang_->setCurrentIndex(languageIndex(readCurLang(services_.registry)));
+
+    applyTexts();
+
+    // From here the first failure ends the initialisation; the window is shown all the same.
+    try {
+        Label1_->setText(uiText(services_.strings[kSlotVersion]) + QLatin1Char(' ') +
+                         QString::fromStdString(programVersionText()));
+        memoryPage_->setDefaults();
+        startGlobalTimer();
+        cpuPage_->setDefaults();
+    } catch (...) {
+    }
+
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    layout()->activate();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    show();
+}
+
+void frmMain::applyTexts() {
+    const StringTable& s = services_.strings;
+    Label11_->setText(uiText(s[211]));
+    Command1_->setText(uiText(s[135]));
+    prog1_->setTitle(uiText(s[177]));
+    za_->setText(uiText(s[178]));
+    pom1_->setTitle(uiText(s[179]));
+    read1_->setText(uiText(s[182]));
+    lic1_->setText(uiText(s[183]));
+    spru_->setText(uiText(s[184]));
+    strw_->setText(uiText(s[185]));
+    oprog_->setText(uiText(s[186]));
+    for (int i = 0; i < kHoverBars; ++i)
+        navLabels_[static_cast<std::size_t>(i)]->setText(uiText(s[187 + i]));
+    Label21_->setText(uiText(s[193]));
+    Label22_->setText(uiText(s[135]));
+    for (int i = 0; i < kPages; ++i)
+        pages_[static_cast<std::size_t>(i)]->setTabText(0, uiText(s[187 + i]));
+    Label9_->setText(uiText(s[194]));
+    Label10_->setText(uiText(s[195]));
+    Label12_->setText(uiText(s[196]));
+    Command2_->setText(uiText(s[197]));
+    cpuPage_->applyTexts();
+    memoryPage_->applyTexts();
+}
+
+void frmMain::startGlobalTimer() {
+    ticker_.PanelRefreshTicks = 10;
+    ticker_.PriorityCheckTicks = 20;
+    GlobalTimer_.setInterval(kGlobalTickMs);
+    GlobalTimer_.start();
+}
+
+void frmMain::GlobalTimer_Timer() {
+    const MainTicker::Due due = ticker_.tick();
+    if (due.refreshPanel)
+        memoryPage_->RefreshMemoryPanel();
+    if (due.checkPriority)
+        cpuPage_->UpdateForegroundPriority();
+}
+
+void frmMain::enableTimer3() {
+    Timer3_.start();
+}
+
+void frmMain::Timer3_Timer() {
+    if (!autoUpd_)
+        autoUpd_ = new frmAutoUpd(services_);
+    Timer3_.stop();
+}
+
+void frmMain::Form_Unload() {
+    memoryPage_->releaseBlocks();
+    GlobalTimer_.setInterval(0);
+    GlobalTimer_.stop();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    Timer3_.stop();
+    // Owned windows close with their owner.
+    if (about_)
+        about_->close();
+    if (update_)
+        update_->close();
+    event->accept();
+    emit unloaded();
+}
+
+void frmMain::ShowPage(int index) {
+    for (int i = 0; i < kPages; ++i)
+        pages_[static_cast<std::size_t>(i)]->setVisible(i == index);
+}
+
+void frmMain::ShowHoverImage(int index) {
+    for (int i = 0; i < kHoverBars; ++i)
+        hoverBars_[static_cast<std::size_t>(i)]->setVisible(i == index);
+}
+
+namespace {
+
+// Shows an owned modeless window, bringing it forward when it is already open.
+template <typename Window> void showOwned(QPointer<Window>& window, AppServices& services, QWidget* owner) {
+    if (!window) {
+        window = new Window(services, owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setModal(false);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void frmMain::showAbout() {
+    showOwned(about_, services_, this);
+}
+
+void frmMain::showUpdate() {
+    showOwned(update_, services_, this);
+}
+
+void frmMain::Command1_Click() {
+    links_.OpenForum();
+}
+
+void frmMain::Command2_Click() {
+    actions_.informationBox(this, uiText(services_.strings[kSlotLanguageSaved]));
+    saveCurLang(services_.registry, optLang_->currentText().toStdString());
+}
+
+void frmMain::endProgram() {
+    actions_.endProgramNow();
+}
+
+} // namespace kelvora

@@ -1,0 +1,78 @@
+#include "app/ui/frmSplash.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "app/ui/QtText.h"
+#include "app/ui/ShellWidgets.h"
+#include "settings/LanguageSetting.h"
+#include "settings/StringTable.h"
+
+namespace kelvora {
+
+namespace {
+
+constexpr int kSlotNotice = 100;
+constexpr int kTickMs = 300;
+constexpr int kTicksShown = 3;
+
+} // namespace
+
+frmSplash::frmSplash(const StringTable& strings)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), strings_(strings) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAccessibleName(QString::fromUtf8(kAppTitle));
+    setFixedSize(392, 88);
+    setFont(windowFont());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+
+    auto* image39 = new PictureBox(QStringLiteral(":/images/banner.png"), PictureBox::Fit::Natural,
+                                   QString::fromUtf8(kAppTitle), this);
+    image39->setObjectName(QStringLiteral("Image39"));
+    image39->setGeometry(0, 0, 876, 63);
+    image39->setCursor(Qt::WaitCursor);
+
+    auto* line2 = new QFrame(this);
+    line2->setObjectName(QStringLiteral("Line2"));
+    line2->setGeometry(0, 63, 688, 1);
+    line2->setStyleSheet(QStringLiteral("background-color: rgb(176, 156, 214);"));
+
+    Label2_ = new QLabel(this);
+    Label2_->setObjectName(QStringLiteral("Label2"));
+    Label2_->setGeometry(-56, 68, 441, 17);
+    Label2_->setTextFormat(Qt::PlainText);
+    Label2_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2_->setCursor(Qt::WaitCursor);
+
+    tmrTime_.setInterval(kTickMs);
+    connect(&tmrTime_, &QTimer::timeout, this, &frmSplash::tmrTime_Timer);
+}
+
+void frmSplash::Form_Load() {
+    Label2_->setText(uiText(strings_[kSlotNotice]));
+    Label2_->setAccessibleName(Label2_->text());
+    tmrTime_.setInterval(kTickMs);
+    tmrTime_.start();
+    SplashTicks = 0;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+}
+
+void frmSplash::tmrTime_Timer() {
+    ++SplashTicks;
+    if (SplashTicks != kTicksShown)
+        return;
+    tmrTime_.stop();
+    close();
+    emit finished();
+}
+
+} // namespace kelvora

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+
+class QLabel;
+
+namespace kelvora {
+
+class StringTable;
+
+// The splash window: banner and rights notice, shown for three ticks of 300 ms.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(const StringTable& strings);
+
+    // Sets the notice, starts tmrTime and shows the window centred on the screen.
+    void Form_Load();
+
+    std::int16_t SplashTicks = 0;
+
+signals:
+    // The third tick: the splash has unloaded itself and the main window is due.
+    void finished();
+
+private:
+    void tmrTime_Timer();
+
+    const StringTable& strings_;
+    QLabel* Label2_ = nullptr;
+    QTimer tmrTime_;
+};
+
+} // namespace kelvora

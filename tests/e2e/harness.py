@@ -1,0 +1,308 @@
+"""End-to-end harness: a private X server (Xvfb) with a real window manager (openbox), the program started with its
+own settings and runtime folders, and xdotool/xwininfo/xprop to look at and drive its windows.
+
+    with Desktop() as desk:
+        app = desk.start_program()
+        main = desk.wait_for_window("Kelvora 2008", pid=app.pid, kind="normal")
+        desk.click_client(main, 40, 220)
+
+Only processes started here are ever ended, each by its own id; everything is cleaned up on exit."""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+APP_TITLE = "Kelvora 2008"
+
+
+class HarnessError(AssertionError):
+    pass
+
+
+def program_path():
+    """The executable under test: the first command-line argument (ctest passes it)."""
+    if len(sys.argv) < 2:
+        raise SystemExit("usage: %s path/to/kelvora2008 [unittest options]" % sys.argv[0])
+    return os.path.abspath(sys.argv.pop(1))
+
+
+def wait_until(predicate, timeout, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = predicate()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+class Window:
+    def __init__(self, wid, x, y, width, height):
+        self.id, self.x, self.y, self.width, self.height = wid, x, y, width, height
+
+    def __repr__(self):
+        return "Window(%s, %dx%d at %d,%d)" % (self.id, self.width, self.height, self.x, self.y)
+
+
+class Desktop:
+    """A context manager: Xvfb on a free display plus openbox; start_program() runs the executable there."""
+
+    def __init__(self, program=None, width=1024, height=768):
+        self.program = program
+        self.size = (width, height)
+        self.processes = []  # every process started here, ended in reverse order
+        self.temp = None
+        self.display = None
+
+    # --- set-up and clean-up ---------------------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.temp = tempfile.mkdtemp(prefix="kelvora-e2e-")
+        try:
+            self._start_x()
+            self._start_window_manager()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        for proc in reversed(self.processes):
+            self._end(proc)
+        self.processes = []
+        if self.temp:
+            shutil.rmtree(self.temp, ignore_errors=True)
+            self.temp = None
+        return False
+
+    def _start_x(self):
+        read_end, write_end = os.pipe()
+        width, height = self.size
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height), "-nolisten", "tcp",
+             "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        self.processes.append(xvfb)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline or xvfb.poll() is not None:
+                os.close(read_end)
+                raise HarnessError("Xvfb did not start")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        wait_until(lambda: self._x_ok(), 20, what="the X server")
+
+    def _x_ok(self):
+        return subprocess.run(["xprop", "-root", "-display", self.display, "_NET_SUPPORTED"], env=self.base_env(),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+    def _start_window_manager(self):
+        config = os.path.join(self.temp, "wm-config")
+        os.makedirs(config)
+        env = self.base_env()
+        env["XDG_CONFIG_HOME"] = config
+        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL))
+        wait_until(lambda: "window id #" in self._run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]), 20,
+                   what="openbox")
+
+    @staticmethod
+    def _end(proc, timeout=5):
+        if proc.poll() is not None:
+            return
+        try:
+            proc.send_signal(signal.SIGTERM)
+            proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait(timeout=timeout)
+        except ProcessLookupError:
+            pass
+
+    # --- environment and programs ------------------------------------------------------------------------------------
+
+    def base_env(self):
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "XDG_", "WAYLAND_"))}
+        env["DISPLAY"] = self.display or ""
+        env.pop("XAUTHORITY", None)
+        env["QT_QPA_PLATFORM"] = "xcb"
+        env["LANG"] = env.get("LANG", "C.UTF-8")
+        return env
+
+    def new_profile(self, name="profile"):
+        """A fresh user: its own settings folder and runtime folder (where the single-instance lock lives)."""
+        root = tempfile.mkdtemp(prefix=name + "-", dir=self.temp)
+        config = os.path.join(root, "config")
+        runtime = os.path.join(root, "runtime")
+        os.makedirs(config)
+        os.makedirs(runtime, mode=0o700)
+        return {"XDG_CONFIG_HOME": config, "XDG_RUNTIME_DIR": runtime, "HOME": root}
+
+    def start_program(self, profile=None, extra_env=None, program=None):
+        """Starts the executable; `profile` from new_profile() (a fresh one when omitted)."""
+        env = self.base_env()
+        env.update(profile if profile is not None else self.new_profile())
+        env.update(extra_env or {})
+        env.setdefault("KELVORA_VENDOR_URL", "http://127.0.0.1:9")  # never the network
+        proc = subprocess.Popen([program or self.program], env=env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+        self.processes.append(proc)
+        return proc
+
+    def _run(self, args, check=False):
+        result = subprocess.run(args, env=self.base_env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                timeout=30)
+        if check and result.returncode != 0:
+            raise HarnessError("%s failed: %s" % (" ".join(args), result.stderr.strip()))
+        return result.stdout
+
+    def xdotool(self, *args):
+        return self._run(["xdotool"] + [str(a) for a in args], check=True)
+
+    # --- looking at windows ------------------------------------------------------------------------------------------
+
+    def window_ids(self, name=None, pid=None):
+        """Visible top-level windows, by exact title and/or owning process."""
+        args = ["xdotool", "search", "--all", "--onlyvisible"]
+        if pid is not None:
+            args += ["--pid", str(pid)]
+        if name is not None:
+            args += ["--name", "^%s$" % re.escape(name)]
+        else:
+            args += ["--name", ".*"]
+        return self._run(args).split()
+
+    def geometry(self, wid):
+        info = self._run(["xwininfo", "-id", str(wid)])
+        def field(label):
+            match = re.search(r"%s:\s+(-?\d+)" % label, info)
+            return int(match.group(1)) if match else 0
+        return Window(wid, field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"),
+                      field("Height"))
+
+    def window_type(self, wid):
+        """'normal', 'dialog', 'splash', ... from _NET_WM_WINDOW_TYPE."""
+        out = self._run(["xprop", "-id", str(wid), "_NET_WM_WINDOW_TYPE"])
+        match = re.search(r"_NET_WM_WINDOW_TYPE_([A-Z_]+)", out)
+        return match.group(1).lower() if match else ""
+
+    def title(self, wid):
+        return self._run(["xdotool", "getwindowname", str(wid)]).strip()
+
+    def find_windows(self, name=None, pid=None, kind=None, size=None):
+        found = []
+        for wid in self.window_ids(name, pid):
+            if kind is not None and self.window_type(wid) != kind:
+                continue
+            win = self.geometry(wid)
+            if size is not None and (win.width, win.height) != tuple(size):
+                continue
+            found.append(win)
+        return found
+
+    def wait_for_window(self, name=None, timeout=20, pid=None, kind=None, size=None):
+        what = "window %r (pid %s, type %s, size %s)" % (name, pid, kind, size)
+        return wait_until(lambda: (self.find_windows(name, pid, kind, size) or [None])[0], timeout, what=what)
+
+    def wait_for_no_window(self, timeout=20, **criteria):
+        wait_until(lambda: not self.find_windows(**criteria), timeout, what="windows %r to go" % (criteria,))
+
+    def wait_for_exit(self, proc, timeout=20):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("process %d still runs after %.1f s" % (proc.pid, timeout))
+
+    # --- acting on windows -------------------------------------------------------------------------------------------
+
+    def activate(self, win):
+        self.xdotool("windowactivate", "--sync", win.id)
+
+    def key(self, win, *keys):
+        self.activate(win)
+        self.xdotool("key", "--clearmodifiers", *keys)
+
+    def click_client(self, win, x, y, button=1):
+        """Clicks at (x, y) in the window's own coordinates."""
+        self.xdotool("mousemove", "--sync", win.x + x, win.y + y)
+        self.xdotool("click", button)
+
+    def screenshot(self, path):
+        """Saves the whole screen when ImageMagick's import is installed; returns whether it did."""
+        if not shutil.which("import"):
+            return False
+        return subprocess.run(["import", "-window", "root", path], env=self.base_env(),
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+
+# --- the program's own windows ---------------------------------------------------------------------------------------
+
+
+
+def main_window(desk, proc, timeout=30):
+    return desk.wait_for_window(APP_TITLE, timeout, pid=proc.pid, kind="normal")
+
+
+def client_origin(win):
+    """The main window's client area (below the menu bar) in the window's coordinates."""
+    return 0, win.height - 358
+
+
+def click_main(desk, win, x, y):
+    """Clicks at (x, y) of the main window's client area (the place the layout gives)."""
+    left, top = client_origin(win)
+    desk.click_client(win, left + x, top + y)
+
+
+def dismiss_message(desk, proc, timeout=20):
+    """Waits for a message box of the program and closes it with Return."""
+    box = desk.wait_for_window(APP_TITLE, timeout, pid=proc.pid, kind="dialog")
+    desk.key(box, "Return")
+    desk.wait_for_no_window(timeout, name=APP_TITLE, pid=proc.pid, kind="dialog")
+    return box
+
+
+def store_files(profile):
+    """Every file below the profile's settings folder."""
+    found = []
+    for folder, _, names in os.walk(profile["XDG_CONFIG_HOME"]):
+        found += [os.path.join(folder, name) for name in names]
+    return found
+
+
+def stored_language(profile):
+    """The curLang value in the settings store, or None."""
+    for path in store_files(profile):
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8", "replace")
+        match = re.search(r'^"curLang"="([^"\r\n]*)"', text, re.MULTILINE | re.IGNORECASE)
+        if match:
+            return match.group(1)
+    return None
+
+
+def start_to_main_window(desk, profile, timeout=30):
+    """Starts the program and returns (process, main window), answering the first start's language message."""
+    proc = desk.start_program(profile)
+    deadline = time.monotonic() + timeout
+
+    def ready():
+        for box in desk.find_windows(APP_TITLE, pid=proc.pid, kind="dialog"):
+            desk.key(box, "Return")
+        found = desk.find_windows(APP_TITLE, pid=proc.pid, kind="normal")
+        return found[0] if found else None
+
+    win = wait_until(ready, max(1, deadline - time.monotonic()), what="the main window")
+    return proc, win
