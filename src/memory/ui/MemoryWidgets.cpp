@@ -28,7 +28,9 @@ int GaugeFrame::toPixels(std::int64_t units) const {
 void GaugeFrame::setBar(std::int32_t top, std::int32_t height) {
     const QRect inside = contentsRect();
     // The bar is drawn wider than the frame and clipped to its inside.
-    bar_->setGeometry(inside.left(), inside.top() + toPixels(top), inside.width(), toPixels(height));
+    const int upper = toPixels(top);
+    const int lower = toPixels(std::int64_t{top} + height);
+    bar_->setGeometry(inside.left(), inside.top() + upper, inside.width(), lower - upper);
 }
 
 void GaugeFrame::empty() {

@@ -10,6 +10,7 @@ namespace kelvora {
 
 // GaugePic: a frame whose vertical scale is the block count; GaugeLabel, the bar inside it, fills from the bottom.
 class GaugeFrame : public QFrame {
+    Q_OBJECT
 public:
     static inline const QColor kBarColour{160, 120, 205};
 
@@ -31,6 +32,7 @@ private:
 
 // InfoPic: the status line, drawn bold in the link colour 50 twips from the left and top, and read by screen readers.
 class StatusStrip : public QWidget {
+    Q_OBJECT
 public:
     explicit StatusStrip(QWidget* parent = nullptr);
     void setLine(const QString& line);
