@@ -1,0 +1,206 @@
+// Cost of the process list and the foreground policy with 1000 extra processes, against a bare scan of /proc.
+// As root it re-runs itself in a PID namespace of its own, so the sweep reaches only the processes it started.
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppServices.h"
+#include "platform/Processes.h"
+#include "platform/fake/FakeFileSystem.h"
+#include "platform/fake/FakeMemoryInfo.h"
+#include "platform/fake/FakeProcesses.h"
+#include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeShell.h"
+#include "process/PriorityOptimizer.h"
+#include "process/ProcessListView.h"
+#include "process/ui/CpuPage.h"
+#include "settings/StringTable.h"
+
+namespace {
+
+constexpr int kChildren = 1000;
+constexpr int kRounds = 25;
+constexpr const char* kInNamespace = "--in-own-pid-namespace";
+
+double medianMs(int rounds, const std::function<void()>& run) {
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        run();
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The floor any lister pays: each process's executable link and nice value, nothing else.
+long bareScan() {
+    long sum = 0;
+    DIR* dir = ::opendir("/proc");
+    if (!dir)
+        return 0;
+    char path[300];
+    char buffer[1024];
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
+            continue;
+        std::snprintf(path, sizeof path, "/proc/%s/exe", entry->d_name);
+        char link[PATH_MAX];
+        ssize_t length = ::readlink(path, link, sizeof link);
+        sum += length > 0 ? length : 0;
+        std::snprintf(path, sizeof path, "/proc/%s/stat", entry->d_name);
+        int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ssize_t got = ::read(fd, buffer, sizeof buffer - 1);
+        ::close(fd);
+        if (got <= 0)
+            continue;
+        const char* p = static_cast<const char*>(::memrchr(buffer, ')', static_cast<std::size_t>(got)));
+        const char* end = buffer + got;
+        for (int field = 2; p && field < 19 && p < end; ++field)
+            p = static_cast<const char*>(std::memchr(p + 1, ' ', static_cast<std::size_t>(end - p - 1)));
+        int nice = 0;
+        if (p)
+            std::from_chars(p + 1, end, nice);
+        sum += nice;
+    }
+    ::closedir(dir);
+    return sum;
+}
+
+std::vector<pid_t> startSleepingChildren(int count) {
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i) {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            for (;;)
+                ::pause();
+        }
+        if (pid > 0)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+void endChildren(const std::vector<pid_t>& children) {
+    for (pid_t pid : children)
+        ::kill(pid, SIGKILL);
+    for (pid_t pid : children)
+        ::waitpid(pid, nullptr, 0);
+}
+
+// True when this run may change priorities: it is alone in a PID namespace of its own.
+bool enterOwnNamespace(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], kInNamespace) == 0)
+        return ::getpid() == 1;
+    if (::geteuid() != 0)
+        return false;
+    char self[PATH_MAX];
+    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return false;
+    self[length] = '\0';
+    std::fflush(stdout);
+    ::execlp("unshare", "unshare", "--pid", "--fork", "--mount-proc", self, kInNamespace, static_cast<char*>(nullptr));
+    return false; // unshare is missing: go on without a namespace, listing only
+}
+
+class NoListView : public kelvora::ProcessListView {
+public:
+    void suspendPainting() override {}
+    void resumePainting() override {}
+    void clearRows() override { rows_ = 0; }
+    void addRow(const std::string&) override { ++rows_; }
+    int rowCount() const override { return rows_; }
+    void setCountText(const std::string&) override {}
+
+private:
+    int rows_ = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool ownNamespace = enterOwnNamespace(argc, argv);
+    if (ownNamespace)
+        ::setsid(); // a session of its own, so its session group is its own too
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+
+    using namespace kelvora;
+    StringTable strings;
+    for (int slot = 212; slot <= 219; ++slot)
+        strings.set(slot, "class " + std::to_string(slot));
+    fake::FakeFileSystem files;
+    fake::FakeRegistry registry;
+    fake::FakeMemoryInfo memory;
+    fake::FakeTickClock clock;
+    fake::FakeShell shell;
+    fake::FakeForegroundWindows foreground;
+    auto processes = createProcesses();
+    AppServices services{strings, files, registry, memory, clock, *processes, foreground, shell, "http://127.0.0.1"};
+    QWidget mainWindow;
+    CpuPage page(services, &mainWindow, &mainWindow);
+    mainWindow.resize(400, 300);
+    mainWindow.show();
+    PriorityOptimizer& optimizer = page.optimizer();
+
+    const std::vector<pid_t> children = startSleepingChildren(kChildren);
+    foreground.owners = {{1, static_cast<std::uint32_t>(children.at(0))},
+                         {2, static_cast<std::uint32_t>(children.at(1))}};
+    std::printf("processes: %d started%s\n", static_cast<int>(children.size()),
+                ownNamespace ? ", alone in a PID namespace" : " (no namespace of our own: the sweep is not measured)");
+
+    bareScan(); // warm the caches
+    const double bare = medianMs(kRounds, [] { bareScan(); });
+    const double listing = medianMs(kRounds, [&] { optimizer.RefreshProcessList(true); });
+    std::printf("bare /proc scan (exe link + nice):            %8.2f ms\n", bare);
+    std::printf("RefreshProcessList, listing only (+ widget):   %8.2f ms  ratio %.2f (goal <= 2)\n", listing,
+                listing / bare);
+    std::printf("rows listed: %d\n", page.processList()->count());
+
+    if (ownNamespace) {
+        std::uint64_t window = 1;
+        const double update = medianMs(kRounds, [&] {
+            window = window == 1 ? 2 : 1; // a different window every time: the whole policy runs
+            foreground.foreground = window;
+            optimizer.UpdateForegroundPriority();
+        });
+        std::printf("UpdateForegroundPriority, window changed:      %8.2f ms  ratio %.2f (goal <= 5)\n", update,
+                    update / bare);
+    }
+
+    // A check that finds no change costs reading the foreground window and nothing else.
+    optimizer.LastForegroundWindow = foreground.foreground;
+    const double unchanged = medianMs(kRounds * 40, [&] { optimizer.UpdateForegroundPriority(); }) * 1000.0;
+    std::printf("UpdateForegroundPriority, no change (fake window):  %8.2f us\n", unchanged);
+    if (ownNamespace && std::getenv("DISPLAY")) {
+        // With a display, the real reader: one round trip to the X server per check.
+        auto x11 = createForegroundWindows();
+        NoListView noList;
+        PriorityOptimizer checker(strings, *processes, *x11, noList);
+        checker.LastForegroundWindow = x11->GetForegroundWindow();
+        const double real = medianMs(kRounds * 40, [&] { checker.UpdateForegroundPriority(); }) * 1000.0;
+        std::printf("UpdateForegroundPriority, no change (X11 window):   %8.2f us\n", real);
+    }
+
+    endChildren(children);
+    return 0;
+}
