@@ -5,6 +5,7 @@
 #include "app/AppServices.h"
 #include "app/ui/AppStartup.h"
 #include "app/ui/ShellActions.h"
+#include "app/ui/ShellWidgets.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryInfo.h"
 #include "platform/Processes.h"
@@ -22,6 +23,7 @@ std::string vendorUrl() {
 }
 
 QIcon programIcon() {
+    kelvora::loadArtwork();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/images/kelvora-%1.png").arg(size), QSize(size, size));

@@ -5,7 +5,17 @@
 
 #include "app/ShellLogic.h"
 
+// The pictures are compiled into the static window library, whose resource registration the linker would drop.
+static void registerArtwork() {
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace kelvora {
+
+void loadArtwork() {
+    static const bool registered = (registerArtwork(), true);
+    (void)registered;
+}
 
 QFont windowFont(double pointSize) {
     QFont font(QStringLiteral("Calibri"));
@@ -14,7 +24,9 @@ QFont windowFont(double pointSize) {
 }
 
 PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
-    : QWidget(parent), pixmap_(resource), fit_(fit) {
+    : QWidget(parent), fit_(fit) {
+    loadArtwork();
+    pixmap_.load(resource);
     setAccessibleName(accessibleName);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }

@@ -9,6 +9,8 @@ namespace kelvora {
 
 // The windows' default font, Calibri 9.75 pt (Carlito where Calibri is not installed).
 QFont windowFont(double pointSize = 9.75);
+// Makes the compiled-in pictures available; cheap to call again.
+void loadArtwork();
 
 // A picture placed at a fixed size: drawn at its natural size (cropped by the box) or stretched to fill it.
 // Like every picture of the window it takes the mouse, so the window behind it sees no move or press.

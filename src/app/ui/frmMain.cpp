@@ -134,6 +134,8 @@ void frmMain::applyTexts() {
     for (int i = 0; i < kHoverBars; ++i)
         navLabels_[static_cast<std::size_t>(i)]->setText(uiText(s[187 + i]));
     Label21_->setText(uiText(s[193]));
+    // The tile's picture does what its text says; assistive tools read it the same way.
+    Image9_->setAccessibleName(Label21_->text());
     Label22_->setText(uiText(s[135]));
     for (int i = 0; i < kPages; ++i)
         pages_[static_cast<std::size_t>(i)]->setTabText(0, uiText(s[187 + i]));
@@ -203,8 +205,8 @@ namespace {
 // Shows an owned modeless window, bringing it forward when it is already open.
 template <typename Window> void showOwned(QPointer<Window>& window, AppServices& services, QWidget* owner) {
     if (!window) {
+        // Each window decides its own lifetime; a deleted one is simply created again.
         window = new Window(services, owner);
-        window->setAttribute(Qt::WA_DeleteOnClose);
         window->setModal(false);
     }
     window->show();

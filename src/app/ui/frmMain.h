@@ -53,6 +53,7 @@ public:
     void enableTimer3();
 
     QTimer& globalTimer() { return GlobalTimer_; }
+    QTimer& timer3() { return Timer3_; }
     MainClientArea* clientArea() const { return client_; }
     MemoryPage* memoryPage() const { return memoryPage_; }
     CpuPage* cpuPage() const { return cpuPage_; }
@@ -97,6 +98,7 @@ private:
     QLabel* Label1_ = nullptr;
     std::array<PictureBox*, kHoverBars> hoverBars_{};
     std::array<LinkLabel*, kHoverBars> navLabels_{};
+    PictureBox* Image9_ = nullptr;
     LinkLabel* Label21_ = nullptr;
     LinkLabel* Label22_ = nullptr;
     std::array<QTabWidget*, kPages> pages_{};

@@ -36,12 +36,11 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& place, Qt::Ali
     return label;
 }
 
-const char* const kPageContainerStyle = R"(
-QTabWidget::pane { border: 1px solid rgb(144, 144, 144); background: rgb(248, 248, 248); top: -1px; }
-QTabWidget::tab-bar { left: 2px; }
-QTabBar::tab { background: rgb(248, 248, 248); color: rgb(160, 120, 205); border: 1px solid rgb(144, 144, 144);
-               border-bottom: none; padding: 3px 10px 3px 10px; }
-)";
+// Only the tab and the page area are styled, so the controls on the pages keep their own fonts and looks.
+const char* const kTabStyle = "QTabBar::tab { background: rgb(248, 248, 248); color: rgb(160, 120, 205);"
+                              " border: 1px solid rgb(144, 144, 144); border-bottom: none; padding: 3px 10px; }";
+const char* const kPageAreaStyle = "QWidget#pageArea { background: rgb(248, 248, 248);"
+                                   " border: 1px solid rgb(144, 144, 144); }";
 
 } // namespace
 
@@ -97,12 +96,11 @@ void frmMain::buildNavigation() {
 }
 
 void frmMain::buildUpdateTile() {
-    auto* image9 =
-        new PictureBox(QStringLiteral(":/images/updatetile.png"), PictureBox::Fit::Natural, QString(), client_);
-    image9->setObjectName(QStringLiteral("Image9"));
-    image9->setGeometry(8, 256, 163, 75);
-    image9->setCursor(Qt::PointingHandCursor);
-    connect(image9, &PictureBox::clicked, this, &frmMain::showUpdate);
+    Image9_ = new PictureBox(QStringLiteral(":/images/updatetile.png"), PictureBox::Fit::Natural, QString(), client_);
+    Image9_->setObjectName(QStringLiteral("Image9"));
+    Image9_->setGeometry(8, 256, 163, 75);
+    Image9_->setCursor(Qt::PointingHandCursor);
+    connect(Image9_, &PictureBox::clicked, this, &frmMain::showUpdate);
 
     Label22_ = new LinkLabel(client_);
     Label22_->setObjectName(QStringLiteral("Label22"));
@@ -146,9 +144,16 @@ QTabWidget* frmMain::makePageContainer(const char* name) {
     auto* container = new QTabWidget(client_);
     container->setObjectName(QString::fromLatin1(name));
     container->setGeometry(kPageRect);
-    container->setStyleSheet(QString::fromLatin1(kPageContainerStyle));
+    // Document mode leaves out the style's own frame; the page area draws the border in its colour.
+    container->setDocumentMode(true);
+    container->tabBar()->setStyleSheet(QString::fromLatin1(kTabStyle));
     container->tabBar()->setFocusPolicy(Qt::NoFocus);
-    container->addTab(new QWidget(container), QString());
+    container->tabBar()->setDrawBase(false);
+    auto* pageArea = new QWidget(container);
+    pageArea->setObjectName(QStringLiteral("pageArea"));
+    pageArea->setAttribute(Qt::WA_StyledBackground);
+    pageArea->setStyleSheet(QString::fromLatin1(kPageAreaStyle));
+    container->addTab(pageArea, QString());
     return container;
 }
 

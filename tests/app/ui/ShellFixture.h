@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "app/AppServices.h"
+#include "app/ui/ShellActions.h"
+#include "platform/fake/FakeFileSystem.h"
+#include "platform/fake/FakeMemoryInfo.h"
+#include "platform/fake/FakeProcesses.h"
+#include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeShell.h"
+#include "settings/StringTable.h"
+
+namespace kelvora::apptest {
+
+// The fake platform bundled the way main() bundles the real one.
+struct FakePlatform {
+    StringTable strings;
+    fake::FakeFileSystem files;
+    fake::FakeRegistry registry;
+    fake::FakeMemoryInfo memory;
+    fake::FakeTickClock clock;
+    fake::FakeProcesses processes;
+    fake::FakeForegroundWindows foreground;
+    fake::FakeShell shell;
+    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, "http://127.0.0.1:9"};
+};
+
+// Records message boxes and ending the program instead of blocking or exiting.
+class RecordingActions : public ShellActions {
+public:
+    void errorBox(QWidget*, const QString& text) override { errors << text; }
+    void informationBox(QWidget*, const QString& text) override { informations << text; }
+    void endProgramNow() override { ++ends; }
+
+    QStringList errors;
+    QStringList informations;
+    int ends = 0;
+};
+
+// Delivers a mouse event where the window system would: to the topmost widget under `pos` of `area`.
+inline void sendMouse(QWidget* area, QEvent::Type type, const QPoint& pos, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
+    QWidget* target = area->childAt(pos);
+    if (target == nullptr)
+        target = area;
+    const QPointF local = target->mapFrom(area, QPointF(pos));
+    QMouseEvent event(type, local, target->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+inline void moveOver(QWidget* area, const QPoint& pos, Qt::MouseButtons buttons = Qt::NoButton) {
+    sendMouse(area, QEvent::MouseMove, pos, Qt::NoButton, buttons);
+}
+
+inline void clickAt(QWidget* area, const QPoint& pos) {
+    sendMouse(area, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(area, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace kelvora::apptest
