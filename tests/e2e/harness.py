@@ -156,8 +156,10 @@ class Desktop:
         env.update(profile if profile is not None else self.new_profile())
         env.update(extra_env or {})
         env.setdefault("KELVORA_VENDOR_URL", "http://127.0.0.1:9")  # never the network
-        proc = subprocess.Popen([program or self.program], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.PIPE)
+        log_path = os.path.join(self.temp, "program-%d.log" % len(self.processes))
+        with open(log_path, "wb") as log:
+            proc = subprocess.Popen([program or self.program], env=env, stdout=log, stderr=subprocess.STDOUT)
+        proc.log_path = log_path  # what the program printed, for a failing test's message
         self.processes.append(proc)
         return proc
 
