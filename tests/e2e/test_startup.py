@@ -23,13 +23,13 @@ class StartupTest(unittest.TestCase):
 
         box = self.desk.wait_for_window(harness.APP_TITLE, 30, pid=app.pid, kind="dialog")
         self.assertFalse(self.desk.find_windows(pid=app.pid, kind="splash"), "no splash before the message is answered")
+        answered_at = time.monotonic()
         self.desk.key(box, "Return")
 
         splash = self.desk.wait_for_window(pid=app.pid, kind="splash", timeout=20)
         self.assertEqual((splash.width, splash.height), SPLASH_SIZE)
-        shown_at = time.monotonic()
         main = harness.main_window(self.desk, app)
-        self.assertGreater(time.monotonic() - shown_at, 0.5, "the splash stays for three ticks of 300 ms")
+        self.assertGreater(time.monotonic() - answered_at, 0.8, "the splash stays for three ticks of 300 ms")
         self.assertFalse(self.desk.find_windows(pid=app.pid, kind="splash"), "the splash is gone")
         self.assertEqual(main.width, 568)
         self.assertGreater(main.height, 358, "a menu bar above the 568x358 client area")
