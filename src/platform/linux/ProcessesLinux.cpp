@@ -50,7 +50,6 @@ template <typename T> bool parseNumber(std::string_view text, T& value) {
 // The fields of /proc/PID/stat that matter here.
 struct StatFields {
     char state = '?';
-    long parent = 0;
     long session = 0;
     unsigned long flags = 0;
     int nice = 0;
@@ -78,9 +77,6 @@ std::optional<StatFields> parseStat(std::string_view text) {
         switch (index) {
         case 3:
             fields.state = field.empty() ? '?' : field[0];
-            break;
-        case 4:
-            ok &= parseNumber(field, fields.parent);
             break;
         case 6:
             ok &= parseNumber(field, fields.session);

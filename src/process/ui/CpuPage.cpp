@@ -1,5 +1,7 @@
 #include "process/ui/CpuPage.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QLabel>
 #include <QListWidget>
@@ -126,6 +128,14 @@ void CpuPage::selectOption(QButtonGroup* group, int index, void (CpuPage::*handl
 
 void CpuPage::SetListTabStops() {
     listDelegate_->setTabOffset(ProcessListDelegate::dialogUnitsToPixels(ProcessList_->font(), 270));
+    // The list gives every row the first row's size: keep room for the widest class name.
+    const QFontMetrics metrics(ProcessList_->font());
+    int widest = 0;
+    for (std::uint32_t priorityClass : {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                        ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS})
+        widest =
+            std::max(widest, metrics.horizontalAdvance(uiText(PriorityClassName(services_.strings, priorityClass))));
+    listDelegate_->setSecondColumnWidth(widest);
 }
 
 void CpuPage::UpdateForegroundPriority() {

@@ -54,7 +54,8 @@ QSize ProcessListDelegate::sizeHint(const QStyleOptionViewItem& option, const QM
     if (tab >= 0) {
         // Wide enough for the second column, so the list scrolls to it when the window is narrow.
         const QFontMetrics metrics(option.font);
-        size.setWidth(tabOffset_ + metrics.horizontalAdvance(text.mid(tab + 1)) + 2 * metrics.averageCharWidth());
+        const int second = std::max(secondColumnWidth_, metrics.horizontalAdvance(text.mid(tab + 1)));
+        size.setWidth(tabOffset_ + second + 2 * metrics.averageCharWidth());
     }
     return size;
 }

@@ -14,6 +14,8 @@ public:
     // The second column's offset in pixels, from the start of the row's text.
     void setTabOffset(int pixels) { tabOffset_ = pixels; }
     int tabOffset() const { return tabOffset_; }
+    // Room kept after the tab stop: every row is as wide, so one size serves the whole list.
+    void setSecondColumnWidth(int pixels) { secondColumnWidth_ = pixels; }
 
     // `dialogUnits` horizontal dialog units in pixels for `font` (a quarter of its average letter width each).
     static int dialogUnitsToPixels(const QFont& font, int dialogUnits);
@@ -23,6 +25,7 @@ public:
 
 private:
     int tabOffset_ = 0;
+    int secondColumnWidth_ = 0;
 };
 
 } // namespace kelvora
