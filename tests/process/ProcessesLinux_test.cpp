@@ -288,5 +288,16 @@ TEST(RealProcessTest, ThisProgramCanOpenItselfButNotAKernelThread) {
     }
 }
 
+TEST(ForegroundWindowsTest, WithoutADisplayThereIsNoForegroundWindow) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    ::unsetenv("DISPLAY");
+    auto windows = createForegroundWindows();
+    EXPECT_EQ(windows->GetForegroundWindow(), 0u);
+    EXPECT_EQ(windows->GetWindowThreadProcessId(0x400001), 0u);
+    if (display)
+        ::setenv("DISPLAY", saved.c_str(), 1);
+}
+
 } // namespace
 } // namespace kelvora

@@ -51,10 +51,11 @@ FakeProcess* FakeProcesses::find(std::uint32_t pid) {
 }
 
 std::optional<std::uint32_t> FakeProcesses::lastSet(std::uint32_t pid) const {
-    for (auto change = changes.rbegin(); change != changes.rend(); ++change)
-        if (change->pid == pid)
-            return change->priorityClass;
-    return std::nullopt;
+    std::optional<std::uint32_t> last;
+    for (const auto& change : changes)
+        if (change.pid == pid)
+            last = change.priorityClass;
+    return last;
 }
 
 std::vector<std::uint32_t> FakeProcesses::EnumProcesses() {
