@@ -144,6 +144,43 @@ TEST(RegFileFormat, DamagedTextKeepsWhatParsesAndIsMarked) {
     EXPECT_FALSE(readRegFile(std::string(64, '\0')).clean);
 }
 
+TEST(RegFileFormat, ArbitraryTextNeverCrashesAndRewritesClean) {
+    const std::vector<std::string> pieces = {"REGEDIT4\n",
+                                             "[HKEY_CURRENT_USER\\A]\n",
+                                             "[HKEY_USERS]\n",
+                                             "\"v\"=",
+                                             "\"",
+                                             "\\",
+                                             "dword:",
+                                             "hex(2):",
+                                             "hex:",
+                                             "0a,",
+                                             "ff",
+                                             "\\\n",
+                                             "@=",
+                                             "\r\n",
+                                             "\xFF",
+                                             "\xC3",
+                                             "ą",
+                                             "[",
+                                             "]",
+                                             "=",
+                                             "\0",
+                                             " "};
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        const int count = std::uniform_int_distribution<>(0, 30)(random);
+        for (int i = 0; i < count; ++i)
+            text += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        const RegFileContents read = readRegFile(text);
+        const std::string rewritten = writeRegFile(read.tree);
+        const RegFileContents again = readRegFile(rewritten);
+        ASSERT_TRUE(again.clean) << testing::PrintToString(text);
+        ASSERT_EQ(writeRegFile(again.tree), rewritten) << testing::PrintToString(text);
+    }
+}
+
 class LinuxStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {

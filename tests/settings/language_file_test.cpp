@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,23 @@ TEST(LanguageLines, LaterLineForTheSameSlotWinsAndOthersStay) {
     EXPECT_EQ(table[199], "Niski");
     EXPECT_EQ(table[200], "Niski");
     EXPECT_EQ(table[500], "kept");
+}
+
+TEST(LanguageLines, ArbitraryBytesNeverCrashOrLeaveTheTable) {
+    const std::vector<std::string> pieces = {"1",    "9",    "0", " ",        "-",        "+", ";",  "_", "\t",
+                                             "\xFF", "\xC3", "ą", "\xF0\x9F", "\x98\x80", "a", "\n", "\0"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 5000; ++round) {
+        std::string line;
+        const int count = std::uniform_int_distribution<>(0, 12)(random);
+        for (int i = 0; i < count; ++i)
+            line += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(random)];
+        if (const auto parsed = parseLanguageLine(line)) {
+            ASSERT_GE(parsed->slot, 0) << testing::PrintToString(line);
+            ASSERT_LE(parsed->slot, 999) << testing::PrintToString(line);
+            ASSERT_EQ(parsed->text.find('_'), std::string::npos);
+        }
+    }
 }
 
 class LanguageFileTest : public ::testing::Test {
