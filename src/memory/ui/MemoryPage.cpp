@@ -55,6 +55,7 @@ MemoryPage::MemoryPage(AppServices& services, MainTicker& ticker, std::unique_pt
       panel_(*this, services.strings, services.memory, services.clock, release_) {
     buildControls();
     connectHandlers();
+    paintHold_ = new PaintHold(mainWindow_ ? mainWindow_->window() : window(), this);
 }
 
 MemoryPage::~MemoryPage() {
@@ -151,13 +152,11 @@ void MemoryPage::emptyGauge() {
     GaugePic_->empty();
 }
 
-void MemoryPage::suspendPainting() {
-    (mainWindow_ ? mainWindow_ : window())->setUpdatesEnabled(false);
-}
+void MemoryPage::suspendPainting() { paintHold_->hold(); }
 
-void MemoryPage::resumePainting() {
-    (mainWindow_ ? mainWindow_ : window())->setUpdatesEnabled(true);
-}
+void MemoryPage::resumePainting() { paintHold_->release(); }
+
+bool MemoryPage::paintingHeld() const { return paintHold_->held(); }
 
 void MemoryPage::yieldToEvents() {
     QCoreApplication::processEvents();

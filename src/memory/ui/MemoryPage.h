@@ -20,6 +20,7 @@ namespace kelvora {
 class BlockAllocator;
 class GaugeFrame;
 class MainTicker;
+class PaintHold;
 class StatusStrip;
 
 // The memory page's controls (inside page container x3) and the release they drive.
@@ -45,6 +46,8 @@ public:
     MemoryRelease::Outcome ReleaseMemory(std::int32_t count) { return release_.ReleaseMemory(count); }
     MemoryPanel& panel() { return panel_; }
     const MemoryRelease& release() const { return release_; }
+    // True while a release holds the main window's painting (around a gauge step and the first yield).
+    bool paintingHeld() const;
 
 private:
     MemoryPage(AppServices& services, MainTicker& ticker, std::unique_ptr<BlockAllocator> owned,
@@ -87,6 +90,7 @@ private:
     QButtonGroup* percentGroup_ = nullptr;
     QLabel* NextOptimizeLabel_ = nullptr;
     StatusStrip* InfoPic_ = nullptr;
+    PaintHold* paintHold_ = nullptr;
 };
 
 } // namespace kelvora

@@ -1,5 +1,7 @@
 #include "memory/ui/MemoryWidgets.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -60,6 +62,30 @@ void StatusStrip::paintEvent(QPaintEvent*) {
     const qreal margin = 50.0 / 15.0;
     painter.drawText(QRectF(margin, margin, width() - margin, height()),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, line_);
+}
+
+PaintHold::PaintHold(QWidget* window, QObject* owner) : QObject(owner), window_(window) {
+    if (window_)
+        window_->installEventFilter(this);
+}
+
+void PaintHold::hold() { held_ = true; }
+
+void PaintHold::release() {
+    held_ = false;
+    if (swallowed_ && window_) {
+        swallowed_ = false;
+        // Qt posts one request per batch of dirty regions; the swallowed one is replaced so they get drawn.
+        QCoreApplication::postEvent(window_, new QEvent(QEvent::UpdateRequest), Qt::LowEventPriority);
+    }
+}
+
+bool PaintHold::eventFilter(QObject* watched, QEvent* event) {
+    if (held_ && watched == window_ && event->type() == QEvent::UpdateRequest) {
+        swallowed_ = true;
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace kelvora

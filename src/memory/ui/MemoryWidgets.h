@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -46,6 +47,26 @@ protected:
 private:
     QString line_;
     QColor colour_{Qt::black};
+};
+
+// Holds a window's painting like LockWindowUpdate: what changes meanwhile stays dirty and is drawn once on release,
+// without repainting the rest of the window (switching its updates off and on would repaint all of it).
+class PaintHold : public QObject {
+    Q_OBJECT
+public:
+    // Filters `window`'s events; lives as long as `owner`.
+    PaintHold(QWidget* window, QObject* owner);
+    void hold();
+    void release();
+    bool held() const { return held_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> window_;
+    bool held_ = false;
+    bool swallowed_ = false;
 };
 
 } // namespace kelvora

@@ -132,29 +132,49 @@ TEST_F(MemoryPageTest, TimedCountdownShowsOnOneLine) {
     EXPECT_EQ(child<QLabel>("NextOptimizeLabel")->text(), QString());
 }
 
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
 TEST_F(MemoryPageTest, ButtonReleasesWithPaintingHeldDuringTheFirstYieldAndIgnoresASecondClick) {
     page->RefreshMemoryPanel(); // 1000 total, 500 free: 600 blocks at the best level
-    std::vector<bool> updatesDuringFirstYield;
-    std::vector<int> barHeights;
+    std::vector<bool> heldDuringFirstYield;
     auto* button = child<QPushButton>("Command3");
     auto* bar = child<QLabel>("GaugeLabel");
     // Posted events run inside the release's first yield.
     QMetaObject::invokeMethod(
         &window,
         [&] {
-            updatesDuringFirstYield.push_back(window.updatesEnabled());
-            barHeights.push_back(bar->height());
+            heldDuringFirstYield.push_back(page->paintingHeld());
             button->click();
         },
         Qt::QueuedConnection);
     button->click();
-    EXPECT_EQ(updatesDuringFirstYield, std::vector<bool>{false});
+    EXPECT_EQ(heldDuringFirstYield, std::vector<bool>{true});
+    EXPECT_FALSE(page->paintingHeld());
     EXPECT_EQ(allocator.claims, 600);
     EXPECT_EQ(allocator.frees, 600);
     EXPECT_EQ(allocator.badFrees, 0);
-    EXPECT_TRUE(window.updatesEnabled());
     EXPECT_EQ(bar->height(), 0);
     EXPECT_EQ(ticker.PanelRefreshTicks, 10);
+}
+
+TEST_F(MemoryPageTest, ReleaseDrawsTheRisingBarWithoutRepaintingTheRestOfTheWindow) {
+    QCoreApplication::processEvents();
+    PaintCounter barPaints, buttonPaints;
+    child<QLabel>("GaugeLabel")->installEventFilter(&barPaints);
+    child<QPushButton>("Command3")->installEventFilter(&buttonPaints);
+    page->ReleaseMemory(20);
+    EXPECT_GE(barPaints.paints, 10);
+    EXPECT_LE(barPaints.paints, 20);
+    EXPECT_EQ(buttonPaints.paints, 0);
 }
 
 TEST(GaugeFrame, BarFillsFromTheBottomInScaleUnits) {
