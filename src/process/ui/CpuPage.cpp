@@ -128,7 +128,7 @@ void CpuPage::selectOption(QButtonGroup* group, int index, void (CpuPage::*handl
 
 void CpuPage::SetListTabStops() {
     listDelegate_->setTabOffset(ProcessListDelegate::dialogUnitsToPixels(ProcessList_->font(), 270));
-    // The list gives every row the first row's size: keep room for the widest class name.
+    // The class column keeps room for the widest class name.
     const QFontMetrics metrics(ProcessList_->font());
     int widest = 0;
     for (std::uint32_t priorityClass : {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,

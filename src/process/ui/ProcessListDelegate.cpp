@@ -35,27 +35,36 @@ void ProcessListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(opt.palette.color(group, role));
     painter->setFont(opt.font);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    const int offset = tab < 0 ? textRect.width() : columnOffset(textRect.width(), opt.fontMetrics);
     QRect firstRect = textRect;
-    if (tab >= 0)
-        firstRect.setWidth(std::max(0, tabOffset_ - 2));
-    painter->drawText(firstRect, flags, opt.fontMetrics.elidedText(first, Qt::ElideRight, firstRect.width()));
+    firstRect.setWidth(std::max(0, offset - opt.fontMetrics.averageCharWidth()));
+    // Paths lose their middle rather than the executable's name at their end.
+    painter->drawText(firstRect, flags, opt.fontMetrics.elidedText(first, Qt::ElideMiddle, firstRect.width()));
     if (tab >= 0) {
         QRect secondRect = textRect;
-        secondRect.setLeft(textRect.left() + tabOffset_);
+        secondRect.setLeft(textRect.left() + offset);
         painter->drawText(secondRect, flags, text.mid(tab + 1));
     }
     painter->restore();
 }
 
+int ProcessListDelegate::columnOffset(int textWidth, const QFontMetrics& metrics) const {
+    // The tab stop, moved left when the list is too narrow to show the class column beside it.
+    const int room = textWidth - secondColumnWidth_ - metrics.averageCharWidth();
+    return std::max(std::min(tabOffset_, room), std::min(tabOffset_, minimumFirstColumn(metrics)));
+}
+
+int ProcessListDelegate::minimumFirstColumn(const QFontMetrics& metrics) {
+    return 12 * metrics.averageCharWidth();
+}
+
 QSize ProcessListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    const QString text = index.data(Qt::DisplayRole).toString();
-    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
-    if (tab >= 0) {
-        // Wide enough for the second column, so the list scrolls to it when the window is narrow.
+    if (index.data(Qt::DisplayRole).toString().contains(QLatin1Char('\t'))) {
+        // Only as wide as the narrowest layout of both columns: a wider list shows them without scrolling.
         const QFontMetrics metrics(option.font);
-        const int second = std::max(secondColumnWidth_, metrics.horizontalAdvance(text.mid(tab + 1)));
-        size.setWidth(tabOffset_ + second + 2 * metrics.averageCharWidth());
+        size.setWidth(std::min(tabOffset_, minimumFirstColumn(metrics)) + secondColumnWidth_ +
+                      2 * metrics.averageCharWidth());
     }
     return size;
 }
