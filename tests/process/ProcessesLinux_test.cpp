@@ -139,7 +139,8 @@ protected:
     std::unique_ptr<Processes> backend(bool canRaise) {
         LinuxProcessesOptions options;
         options.procRoot = temp.path();
-        options.credentials = {1000, canRaise};
+        // Without the capability, a nice limit that lets nice come back down to 0.
+        options.credentials = {1000, canRaise, canRaise ? -20 : 0};
         options.setThreadNice = [this](pid_t tid, int nice) {
             niceSet[tid] = nice;
             return true;
@@ -165,7 +166,8 @@ TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
     optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
     optimizer.UpdateForegroundPriority();
 
-    const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}, {60, 10}};
+    // The real-time process at nice -3 keeps it: this program could not bring it back below 0.
+    const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}};
     EXPECT_EQ(niceSet, expected);
     // Rows for readable paths only: the zombie is swept without one.
     EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tNormal", "/usr/bin/tool\tNormal",
@@ -199,6 +201,31 @@ TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
     // The zombie shares the editor's session: its group already has the value and is not written again.
     EXPECT_TRUE(zombie->SetPriorityClass(IDLE_PRIORITY_CLASS));
     EXPECT_EQ(proc.read("30/autogroup").substr(0, 3), "/au");
+}
+
+TEST_F(FixtureProcTest, ANiceThatCouldNotBeUndoneIsNotSet) {
+    auto processes = backend(false);
+    auto editor = processes->OpenProcess(PROCESS_SET_INFORMATION, 10); // at nice 0, may go down to 0
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->SetPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
+
+    LinuxProcessesOptions options;
+    options.procRoot = temp.path();
+    options.credentials = {1000, false, 20}; // the usual user: nice only ever goes up
+    options.setThreadNice = [this](pid_t tid, int nice) {
+        niceSet[tid] = nice;
+        return true;
+    };
+    niceSet.clear();
+    auto strict = createLinuxProcesses(options);
+    editor = strict->OpenProcess(PROCESS_SET_INFORMATION, 10);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->SetPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
+    EXPECT_FALSE(editor->SetPriorityClass(IDLE_PRIORITY_CLASS));
+    EXPECT_TRUE(niceSet.empty());
+    // The same value, or a lower one (which the kernel refuses on its own), is still asked for.
+    EXPECT_TRUE(editor->SetPriorityClass(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 0}, {11, 0}, {12, 0}}));
 }
 
 TEST_F(FixtureProcTest, TheClassIsReadFromPolicyAndNice) {
@@ -261,7 +288,10 @@ private:
 TEST(RealProcessTest, AClassIsSetOnEveryThreadOfTheProcess) {
     ThreadedChild child(3);
     ASSERT_GT(child.pid(), 0);
-    auto processes = createProcesses();
+    // The child ends with the test: nothing needs to be undone, so a nice limit does not matter.
+    LinuxProcessesOptions options;
+    options.credentials.lowestNice = -20;
+    auto processes = createLinuxProcesses(options);
     auto handle = processes->OpenProcess(PROCESS_SET_INFORMATION, static_cast<std::uint32_t>(child.pid()));
     ASSERT_NE(handle, nullptr);
     EXPECT_TRUE(handle->ExecutablePath().has_value());

@@ -207,6 +207,8 @@ public:
 
     std::optional<std::vector<std::string>> ProcessSnapshot() override { return std::nullopt; }
 
+    int lowestNice() const { return options_.credentials.lowestNice; }
+
     bool setProcessNice(std::uint32_t pid, long session, int nice) {
         std::string base = options_.procRoot + '/' + std::to_string(pid);
         bool ok = true;
@@ -269,7 +271,12 @@ private:
 };
 
 bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
-    return owner_.setProcessNice(pid_, stat_.session, niceForPriorityClass(priorityClass));
+    const int nice = niceForPriorityClass(priorityClass);
+    // A nice raised beyond what this program may lower again would stay so for good, the process's turns
+    // in the foreground included: without the privilege to undo it, leave the process as it is.
+    if (nice > stat_.nice && stat_.nice < owner_.lowestNice())
+        return false;
+    return owner_.setProcessNice(pid_, stat_.session, nice);
 }
 
 } // namespace
@@ -316,6 +323,14 @@ ProcessCredentials currentProcessCredentials() {
         std::uint64_t mask = 0;
         std::from_chars(rest.data(), rest.data() + rest.size(), mask, 16);
         credentials.canRaisePriority = (mask >> kCapSysNice) & 1;
+    }
+    rlimit limit{};
+    if (credentials.canRaisePriority) {
+        credentials.lowestNice = -20;
+    } else if (::getrlimit(RLIMIT_NICE, &limit) == 0) {
+        // A limit of r lets nice come down to 20 - r.
+        const rlim_t ceiling = limit.rlim_cur == RLIM_INFINITY ? 40 : std::min<rlim_t>(limit.rlim_cur, 40);
+        credentials.lowestNice = 20 - static_cast<int>(ceiling);
     }
     return credentials;
 }

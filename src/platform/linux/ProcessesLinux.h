@@ -20,6 +20,7 @@ int niceForPriorityClass(std::uint32_t priorityClass);
 struct ProcessCredentials {
     uid_t effectiveUid = 0;
     bool canRaisePriority = false; // CAP_SYS_NICE in the effective set
+    int lowestNice = 20;           // the lowest nice it may set: -20 with the capability, else from RLIMIT_NICE
 };
 
 // Reads this program's own effective uid and capabilities.
