@@ -73,13 +73,6 @@ TEST(MemoryInfoLinux, RealMachineHasMemory) {
     EXPECT_LE(figures->availBytes, figures->totalBytes);
 }
 
-TEST(MonotonicTickClock, NeverRunsBackwards) {
-    MonotonicTickClock clock;
-    std::uint32_t first = clock.GetTickCount();
-    std::uint32_t second = clock.GetTickCount();
-    EXPECT_LT(second - first, 1000u); // unsigned difference: also right across a wrap
-}
-
 TEST(HugePageBlockAllocator, BlocksAreAlignedAndFullOfSpaces) {
     HugePageBlockAllocator allocator;
     char16_t* blocks[2] = {allocator.claimBlock(), allocator.claimBlock()};

@@ -152,11 +152,17 @@ void MemoryPage::emptyGauge() {
     GaugePic_->empty();
 }
 
-void MemoryPage::suspendPainting() { paintHold_->hold(); }
+void MemoryPage::suspendPainting() {
+    paintHold_->hold();
+}
 
-void MemoryPage::resumePainting() { paintHold_->release(); }
+void MemoryPage::resumePainting() {
+    paintHold_->release();
+}
 
-bool MemoryPage::paintingHeld() const { return paintHold_->held(); }
+bool MemoryPage::paintingHeld() const {
+    return paintHold_->held();
+}
 
 void MemoryPage::yieldToEvents() {
     QCoreApplication::processEvents();

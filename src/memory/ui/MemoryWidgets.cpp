@@ -43,6 +43,8 @@ void GaugeFrame::empty() {
 StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {}
 
 void StatusStrip::setLine(const QString& line) {
+    if (line == line_)
+        return;
     line_ = line;
     setAccessibleName(line);
     update();
@@ -69,7 +71,9 @@ PaintHold::PaintHold(QWidget* window, QObject* owner) : QObject(owner), window_(
         window_->installEventFilter(this);
 }
 
-void PaintHold::hold() { held_ = true; }
+void PaintHold::hold() {
+    held_ = true;
+}
 
 void PaintHold::release() {
     held_ = false;
