@@ -53,7 +53,7 @@ void touchOnly() {
         void* raw = ::mmap(nullptr, 2 * kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (raw == MAP_FAILED)
             break;
-        auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(raw) + kPage - 1) & ~(kPage - 1));
+        auto* aligned = static_cast<char*>(raw) + (kPage - reinterpret_cast<std::uintptr_t>(raw) % kPage) % kPage;
         ::madvise(aligned, kPage, MADV_HUGEPAGE);
         *aligned = ' ';
         pages.push_back(raw);

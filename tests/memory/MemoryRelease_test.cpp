@@ -18,20 +18,20 @@ public:
     std::function<void()> onYield;
     int beeps = 0;
 
-    void setGaugeScale(std::int32_t units) override { calls.push_back("scale " + std::to_string(units)); }
+    void setGaugeScale(std::int32_t units) override { calls.emplace_back("scale " + std::to_string(units)); }
     void setGaugeBar(std::int32_t top, std::int32_t height) override {
-        calls.push_back("bar " + std::to_string(top) + " " + std::to_string(height));
+        calls.emplace_back("bar " + std::to_string(top) + " " + std::to_string(height));
     }
-    void emptyGauge() override { calls.push_back("empty"); }
-    void suspendPainting() override { calls.push_back("suspend"); }
-    void resumePainting() override { calls.push_back("resume"); }
+    void emptyGauge() override { calls.emplace_back("empty"); }
+    void suspendPainting() override { calls.emplace_back("suspend"); }
+    void resumePainting() override { calls.emplace_back("resume"); }
     void yieldToEvents() override {
-        calls.push_back("yield");
+        calls.emplace_back("yield");
         if (onYield)
             onYield();
     }
     void beep() override {
-        calls.push_back("beep");
+        calls.emplace_back("beep");
         ++beeps;
     }
 };

@@ -114,13 +114,13 @@ char16_t* HugePageBlockAllocator::claimBlock() {
     void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         return nullptr;
-    auto start = reinterpret_cast<std::uintptr_t>(raw);
-    std::uintptr_t aligned = (start + kMappingBytes - 1) & ~(std::uintptr_t{kMappingBytes} - 1);
-    if (aligned > start)
-        ::munmap(raw, aligned - start);
-    std::uintptr_t tail = aligned + kMappingBytes;
-    if (start + span > tail)
-        ::munmap(reinterpret_cast<void*>(tail), start + span - tail);
+    auto* base = static_cast<char*>(raw);
+    const std::size_t lead = (kMappingBytes - reinterpret_cast<std::uintptr_t>(raw) % kMappingBytes) % kMappingBytes;
+    if (lead > 0)
+        ::munmap(base, lead);
+    char* aligned = base + lead;
+    if (const std::size_t trail = span - lead - kMappingBytes; trail > 0)
+        ::munmap(aligned + kMappingBytes, trail);
     auto* block = reinterpret_cast<char16_t*>(aligned);
 #ifdef MADV_HUGEPAGE
     ::madvise(block, kMappingBytes, MADV_HUGEPAGE);

@@ -184,7 +184,7 @@ TEST(GaugeFrame, BarFillsFromTheBottomInScaleUnits) {
     gauge.setScale(4);
     gauge.setBar(2, 2);
     EXPECT_EQ(gauge.bar()->geometry().bottom(), inside.bottom());
-    EXPECT_NEAR(gauge.bar()->height(), inside.height() / 2, 1);
+    EXPECT_NEAR(gauge.bar()->height(), inside.height() / 2.0, 1.0);
     EXPECT_EQ(gauge.bar()->width(), inside.width());
     gauge.setBar(0, 4);
     EXPECT_EQ(gauge.bar()->geometry(), inside);
