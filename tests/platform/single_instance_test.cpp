@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -119,10 +120,24 @@ TEST_F(SingleInstanceTest, SecondClaimFailsUntilTheHolderIsKilled) {
     EXPECT_TRUE(otherProcessCanClaim());
 }
 
+// True once `pid` runs `name` (its exec has happened, so close-on-exec descriptors are gone).
+bool waitUntilRunning(pid_t pid, const std::string& name) {
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string running;
+        if (std::getline(comm, running) && running == name)
+            return true;
+        ::usleep(10000);
+    }
+    return false;
+}
+
 TEST_F(SingleInstanceTest, ProgramsStartedByTheHolderDoNotKeepTheToken) {
     const Holder holder = startHolder(true);
     ASSERT_TRUE(holder.claimed);
     ASSERT_GT(holder.grandchild, 0);
+    // Between its fork and its exec the program still shares the holder's descriptor; only the exec drops it.
+    ASSERT_TRUE(waitUntilRunning(holder.grandchild, "sleep"));
     stop(holder.pid);
     EXPECT_TRUE(otherProcessCanClaim());
     stop(holder.grandchild);
