@@ -34,7 +34,7 @@ def start_client(desk, title):
     proc = subprocess.Popen(["xmessage", "-title", title, "-geometry", "+40+40", title], env=desk.base_env(),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     desk.processes.append(proc)
-    return desk.wait_for_window(title, 20, pid=proc.pid)
+    return desk.wait_for_window(title, 20)  # xmessage publishes no process id
 
 
 def soak(program, minutes):
