@@ -99,6 +99,13 @@ void frmUpdate::reject() {
     close();
 }
 
+// A closed window waiting for its check to unwind is never shown again; the next opening makes a new one.
+void frmUpdate::setVisible(bool visible) {
+    if (visible && closing_)
+        return;
+    QDialog::setVisible(visible);
+}
+
 void frmUpdate::closeEvent(QCloseEvent* event) {
     Timer1_.stop();
     Timer2_.stop();

@@ -28,6 +28,7 @@ public:
     void Timer2_Timer();
     void cmdCanc_Click();
     void reject() override;
+    void setVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -146,6 +146,7 @@ TEST_F(UpdateWindowsTest, CancelDuringAHangingDownloadClosesAtOnceWithoutAMessag
     int progressAfter = -1;
     double cpuWhileHanging = -1;
     double cpuBefore = 0;
+    bool shownAgain = false;
     QElapsedTimer sinceRequest;
     QElapsedTimer sinceCancel;
     QTimer script;
@@ -162,12 +163,18 @@ TEST_F(UpdateWindowsTest, CancelDuringAHangingDownloadClosesAtOnceWithoutAMessag
             progressAfter = window->findChild<QProgressBar*>("PB1")->value();
             sinceCancel.start();
             QTest::mouseClick(window->findChild<QPushButton*>("cmdCanc"), Qt::LeftButton);
+            // Opening it again before it is gone must not bring the closed window back.
+            if (window) {
+                window->show();
+                shownAgain = window->isVisible();
+            }
         }
     });
     script.start();
     ASSERT_TRUE(waitFor([&] { return window.isNull(); }));
     ASSERT_TRUE(sinceCancel.isValid());
     EXPECT_LT(sinceCancel.elapsed(), 1000);
+    EXPECT_FALSE(shownAgain);
     // While the request hung the window kept working and the process slept.
     EXPECT_LT(cpuWhileHanging, 0.5);
     EXPECT_GT(progressAfter, progressBefore);
