@@ -1,2 +1,0 @@
-// The fake backends live beside this file; each test sets their figures directly.
-namespace kelvora::fake {}
