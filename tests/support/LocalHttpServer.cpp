@@ -64,7 +64,7 @@ std::string LocalHttpServer::answer(const std::string& statusLine, const std::st
 int LocalHttpServer::closedPort() {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = loopback(0);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    (void)bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     const int port = boundPort(fd);
     close(fd);
     return port;
