@@ -221,6 +221,9 @@ void frmMain::showAbout() {
 }
 
 void frmMain::showUpdate() {
+    // A closed update window may still be unwinding its check; it deletes itself, and the next opening starts anew.
+    if (update_ && update_->isClosing())
+        update_ = nullptr;
     showOwned(update_, services_, this);
 }
 

@@ -29,6 +29,8 @@ public:
     void cmdCanc_Click();
     void reject() override;
     void setVisible(bool visible) override;
+    // Closed, though perhaps still unwinding its check; it will never be shown again.
+    bool isClosing() const { return closing_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
