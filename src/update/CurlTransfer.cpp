@@ -121,8 +121,9 @@ void CurlTransfer::run(const std::string& url) {
         }
         curl_easy_cleanup(easy);
     }
-    // A request that did not end cleanly (time-out, cut-off, over-long body) has no response to judge.
-    if (result != CURLE_OK) {
+    // A request that did not end cleanly (time-out, cut-off, over-long body) has no response to judge; nor has one
+    // whose connection closed inside the header block, which libcurl lets pass as an empty answer.
+    if (result != CURLE_OK || !headerBlockEnded_) {
         header_.clear();
         body_.clear();
     } else if (header_.size() >= 2 && header_.compare(header_.size() - 2, 2, "\r\n") == 0) {

@@ -30,7 +30,12 @@ int boundPort(int fd) {
 
 } // namespace
 
-LocalHttpServer::LocalHttpServer(Responder responder) : responder_(std::move(responder)) {
+LocalHttpServer::LocalHttpServer(Responder responder) : LocalHttpServer(std::move(responder), Streamer()) {}
+
+LocalHttpServer::LocalHttpServer(Streamer streamer) : LocalHttpServer(Responder(), std::move(streamer)) {}
+
+LocalHttpServer::LocalHttpServer(Responder responder, Streamer streamer)
+    : responder_(std::move(responder)), streamer_(std::move(streamer)) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address = loopback(0);
     if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -100,6 +105,13 @@ void LocalHttpServer::serve(int client) {
             break;
         request.append(buffer, static_cast<std::size_t>(received));
     }
+    if (streamer_) {
+        Connection out(*this, client);
+        streamer_(request, out);
+        shutdown(client, SHUT_WR);
+        close(client);
+        return;
+    }
     // The request line is "GET <path> HTTP/1.1".
     const std::size_t pathStart = request.find(' ') + 1;
     const std::string path = request.substr(pathStart, request.find(' ', pathStart) - pathStart);
@@ -117,6 +129,23 @@ void LocalHttpServer::serve(int client) {
         shutdown(client, SHUT_WR);
     }
     close(client);
+}
+
+bool LocalHttpServer::Connection::send(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (!server_.waitFor(client_, POLLOUT))
+            return false;
+        const ssize_t count = ::send(client_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+bool LocalHttpServer::Connection::pause(std::chrono::milliseconds duration) {
+    pollfd stop{server_.stopPipe_[0], POLLIN, 0};
+    return poll(&stop, 1, static_cast<int>(duration.count())) <= 0;
 }
 
 } // namespace kelvora::test
