@@ -16,7 +16,7 @@ bool hasControlCharacters(const std::string& text) {
 std::optional<std::string> TreeRegistry::keyPath(RegKey key) const {
     if (key == kNullKey)
         return std::nullopt;
-    if (const auto hive = hiveName(key))
+    if (auto hive = hiveName(key))
         return hive;
     const auto found = open_.find(key);
     if (found == open_.end())
