@@ -71,6 +71,22 @@ long statusKiB(const char* field) {
     return -1;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVORA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELVORA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// How far the peak may rise for one hostile answer. The sanitizer's quarantine keeps freed buffers resident, so its
+// builds get more room; the servers stop on their own after 256 MiB, so unbounded growth still fails either way.
+#ifdef KELVORA_ADDRESS_SANITIZER
+constexpr long kPeakGrowthBoundMiB = 160;
+#else
+constexpr long kPeakGrowthBoundMiB = 64;
+#endif
+
 // Measures how far the process's resident memory peaked above where it stood when this was made.
 class PeakGrowth {
 public:
@@ -197,7 +213,7 @@ TEST_F(HostileServerTest, EndlessOrHugeHeadersFailWithoutFillingMemory) {
              for (int i = 0; i < 1000; ++i)
                  block += line;
              // Stops on its own after 256 MiB, should the client never give up.
-             for (int i = 0; i < 2800 && out.send(block); ++i) {
+             for (int i = 0; i < 2684 && out.send(block); ++i) {
              }
          }},
         {"1 MB header line",
@@ -216,7 +232,7 @@ TEST_F(HostileServerTest, EndlessOrHugeHeadersFailWithoutFillingMemory) {
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_EQ(result.text, "before") << c.name;
         EXPECT_LT(result.waited, kLongTimeOut - kSlack) << c.name;
-        EXPECT_LT(memory.mebibytes(), 64) << c.name;
+        EXPECT_LT(memory.mebibytes(), kPeakGrowthBoundMiB) << c.name;
     }
 }
 
@@ -242,7 +258,7 @@ TEST_F(HostileServerTest, ABodyThatNeverEndsStopsAtTheLimit) {
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_EQ(result.text, "before") << c.name;
         EXPECT_LT(result.waited, kLongTimeOut - kSlack) << c.name;
-        EXPECT_LT(memory.mebibytes(), 64) << c.name;
+        EXPECT_LT(memory.mebibytes(), kPeakGrowthBoundMiB) << c.name;
     }
 }
 
@@ -358,7 +374,7 @@ TEST_F(HostileServerTest, CompressionIsNotOfferedAndAGzipBombStaysCompressed) {
     // libcurl inflates a transfer coding even unasked; the body limit then refuses the bomb.
     const Outcome transfer = fetch(server.url("/transfer"), kLongTimeOut);
     EXPECT_TRUE(!transfer.ok || transfer.text == bomb) << "a reply of " << transfer.text.size() << " bytes";
-    EXPECT_LT(memory.mebibytes(), 64);
+    EXPECT_LT(memory.mebibytes(), kPeakGrowthBoundMiB);
     std::lock_guard lock(mutex);
     ASSERT_EQ(requests.size(), 2u);
     for (const std::string& request : requests) {
