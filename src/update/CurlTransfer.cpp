@@ -136,7 +136,7 @@ void CurlTransfer::run(const std::string& url) {
 
 std::size_t CurlTransfer::onHeaderLine(char* data, std::size_t size, std::size_t count, void* self) {
     auto& transfer = *static_cast<CurlTransfer*>(self);
-    const std::string line(data, size * count);
+    std::string line(data, size * count);
     if (line == "\r\n" || line == "\n") {
         transfer.headerBlockEnded_ = true;
         return size * count;
@@ -149,6 +149,9 @@ std::size_t CurlTransfer::onHeaderLine(char* data, std::size_t size, std::size_t
         transfer.body_.clear();
         transfer.headerBlockEnded_ = false;
     }
+    // A line that ends in a bare LF gets its CR, so the status line always ends at the first CR LF.
+    if (!line.empty() && line.back() == '\n' && (line.size() < 2 || line[line.size() - 2] != '\r'))
+        line.insert(line.size() - 1, 1, '\r');
     transfer.header_ += line;
     return size * count;
 }

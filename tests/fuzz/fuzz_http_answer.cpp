@@ -1,8 +1,8 @@
 // Serves arbitrary bytes as the raw answer of a server on 127.0.0.1 to the real download (libcurl transfer, header
 // block and body assembly, status judgement), and judges the fuzz bytes' own header block with the status rule.
 // Aborts when a download reports success without a "200" status line or with a body over the limit, or when a
-// header block does not start with a status line. Redirects are refused and proxies are off, so nothing leaves
-// this machine.
+// header block does not start with a status line or has a line end other than CR LF. Redirects are refused and proxies
+// are off, so nothing leaves this machine.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -143,8 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool ok = kelvora::Pobierz(transfer, wait, local.url(), body);
     serving.join();
 
+    // The header block starts with a status line and joins its lines with CR LF, whatever line ends the server used.
     const std::string header = transfer.GetHeader();
     check(header.empty() || header.rfind("HTTP/", 0) == 0);
+    check(header.empty() || header.back() != '\n');
+    for (std::size_t lf = header.find('\n'); lf != std::string::npos; lf = header.find('\n', lf + 1))
+        check(lf > 0 && header[lf - 1] == '\r');
     if (ok) {
         check(kelvora::isStatusOk(header));
         check(body.size() <= kBodyLimit);
