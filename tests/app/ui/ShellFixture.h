@@ -14,21 +14,11 @@
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeShell.h"
 #include "settings/StringTable.h"
+#include "support/FakePlatform.h"
 
 namespace kelvora::apptest {
 
-// The fake platform bundled the way main() bundles the real one.
-struct FakePlatform {
-    StringTable strings;
-    fake::FakeFileSystem files;
-    fake::FakeRegistry registry;
-    fake::FakeMemoryInfo memory;
-    fake::FakeTickClock clock;
-    fake::FakeProcesses processes;
-    fake::FakeForegroundWindows foreground;
-    fake::FakeShell shell;
-    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, "http://127.0.0.1:9"};
-};
+using FakePlatform = test::FakePlatform;
 
 // Records message boxes and ending the program instead of blocking or exiting.
 class RecordingActions : public ShellActions {

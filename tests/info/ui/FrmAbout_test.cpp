@@ -13,13 +13,14 @@
 #include "platform/fake/FakeShell.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "support/FakePlatform.h"
 
 namespace kelvora {
 namespace {
 
-class FrmAboutTest : public ::testing::Test {
+class FrmAboutTest : public ::testing::Test, protected test::FakePlatform {
 protected:
-    FrmAboutTest() {
+    FrmAboutTest() : test::FakePlatform("http://vendor.test") {
         for (int slot : {100, 118, 119, 120, 121, 122, 125, 126, 127, 128, 135})
             strings.set(slot, "slot " + std::to_string(slot));
         shell.computerName = "WORKSTATION-15C";
@@ -42,15 +43,6 @@ protected:
         return states;
     }
 
-    StringTable strings;
-    fake::FakeFileSystem files;
-    fake::FakeRegistry registry;
-    fake::FakeMemoryInfo memory;
-    fake::FakeTickClock clock;
-    fake::FakeProcesses processes;
-    fake::FakeForegroundWindows foreground;
-    fake::FakeShell shell;
-    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, "http://vendor.test"};
     QWidget owner;
     QPointer<FrmAbout> window;
 };

@@ -17,11 +17,12 @@
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeShell.h"
 #include "settings/StringTable.h"
+#include "support/FakePlatform.h"
 
 namespace kelvora {
 namespace {
 
-class MemoryPageTest : public ::testing::Test {
+class MemoryPageTest : public ::testing::Test, protected test::FakePlatform {
 protected:
     MemoryPageTest() {
         strings.set(210, "&Optimize!");
@@ -44,15 +45,6 @@ protected:
         return found;
     }
 
-    StringTable strings;
-    fake::FakeFileSystem files;
-    fake::FakeRegistry registry;
-    fake::FakeMemoryInfo memory;
-    fake::FakeTickClock clock;
-    fake::FakeProcesses processes;
-    fake::FakeForegroundWindows foreground;
-    fake::FakeShell shell;
-    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, "http://127.0.0.1:9"};
     fake::FakeBlockAllocator allocator;
     MainTicker ticker;
     QWidget window;

@@ -14,13 +14,14 @@
 #include "process/ui/CpuPage.h"
 #include "process/ui/ProcessListDelegate.h"
 #include "settings/StringTable.h"
+#include "support/FakePlatform.h"
 
 namespace kelvora {
 namespace {
 
-class CpuPageTest : public ::testing::Test {
+class CpuPageTest : public ::testing::Test, protected test::FakePlatform {
 protected:
-    CpuPageTest() {
+    CpuPageTest() : test::FakePlatform("http://127.0.0.1") {
         strings.set(198, "Priority of inactive processes:");
         strings.set(199, "Normal");
         strings.set(200, "Low");
@@ -40,15 +41,6 @@ protected:
 
     template <typename T> T* child(const char* name) { return page.findChild<T*>(QLatin1String(name)); }
 
-    StringTable strings;
-    fake::FakeFileSystem files;
-    fake::FakeRegistry registry;
-    fake::FakeMemoryInfo memory;
-    fake::FakeTickClock clock;
-    fake::FakeProcesses processes;
-    fake::FakeForegroundWindows foreground;
-    fake::FakeShell shell;
-    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, "http://127.0.0.1"};
     QWidget mainWindow;
     CpuPage page{services, &mainWindow, &mainWindow};
 };

@@ -15,6 +15,7 @@
 #include "platform/fake/FakeShell.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "support/FakePlatform.h"
 #include "support/LocalHttpServer.h"
 #include "update/ui/FrmUpdate.h"
 
@@ -41,9 +42,9 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
     return true;
 }
 
-class UpdateWindowsTest : public ::testing::Test {
+class UpdateWindowsTest : public ::testing::Test, protected test::FakePlatform {
 protected:
-    UpdateWindowsTest() {
+    UpdateWindowsTest() : test::FakePlatform("") {
         for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
             unsetenv(name);
         strings.set(144, "A newer version is available. Open the update page?");
@@ -78,15 +79,6 @@ protected:
 
     std::string updatePage() const { return services.vendorUrl + "/pl/produkty/kelvora-2008/update.html"; }
 
-    StringTable strings;
-    fake::FakeFileSystem files;
-    fake::FakeRegistry registry;
-    fake::FakeMemoryInfo memory;
-    fake::FakeTickClock clock;
-    fake::FakeProcesses processes;
-    fake::FakeForegroundWindows foreground;
-    fake::FakeShell shell;
-    AppServices services{strings, files, registry, memory, clock, processes, foreground, shell, ""};
     std::unique_ptr<LocalHttpServer> server;
     UpdateDialogs dialogs;
     bool answerYes = true;
