@@ -1,5 +1,7 @@
 #include "alert/ui/FrmNewAlert.h"
 
+#include "app/ui/QtText.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -19,13 +21,6 @@ QSize screenTwips() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize pixels = screen != nullptr ? screen->geometry().size() : QSize(0, 0);
     return pixels * kTwipsPerPixel;
-}
-
-QFont calibri(double points, bool bold) {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, const QFont& font) {
@@ -52,15 +47,15 @@ frmNewAlert::frmNewAlert()
     setPalette(background);
     setAutoFillBackground(true);
 
-    QLabel* header = makeLabel(this, "Label1", QRect(24, 8, 153, 17), calibri(11.25, true));
+    QLabel* header = makeLabel(this, "Label1", QRect(24, 8, 153, 17), windowFont(11.25, true));
     header->setText(QStringLiteral("Kelvora"));
     QPalette white = header->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     header->setPalette(white);
 
-    lblTitle_ = makeLabel(this, "lblTitle", QRect(8, 40, 169, 17), calibri(9.75, true));
+    lblTitle_ = makeLabel(this, "lblTitle", QRect(8, 40, 169, 17), windowFont(9.75, true));
     lblTitle_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblAlert_ = makeLabel(this, "lblAlert", QRect(16, 56, 153, 81), calibri(9.75, false));
+    lblAlert_ = makeLabel(this, "lblAlert", QRect(16, 56, 153, 81), windowFont(9.75, false));
     lblAlert_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblAlert_->setWordWrap(true);
     lblAlert_->setText(QStringLiteral("Your text here"));

@@ -9,4 +9,11 @@ QString uiText(const std::string& text) {
     return result;
 }
 
+QFont windowFont(double pointSize, bool bold) {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
 } // namespace kelvora

@@ -17,12 +17,6 @@ void loadArtwork() {
     (void)registered;
 }
 
-QFont windowFont(double pointSize) {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSizeF(pointSize);
-    return font;
-}
-
 PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
     : QWidget(parent), fit_(fit) {
     loadArtwork();

@@ -2,13 +2,13 @@
 
 #include <QFont>
 #include <QLabel>
+
+#include "app/ui/QtText.h"
 #include <QPixmap>
 #include <QWidget>
 
 namespace kelvora {
 
-// The windows' default font, Calibri 9.75 pt (Carlito where Calibri is not installed).
-QFont windowFont(double pointSize = 9.75);
 // Makes the compiled-in pictures available; cheap to call again.
 void loadArtwork();
 

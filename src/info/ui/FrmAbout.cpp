@@ -21,12 +21,6 @@ constexpr int kSeparatorTops[] = {72, 216};
 const QColor kLinkColour(160, 120, 205);
 const QColor kWorkspaceColour(171, 171, 171);
 
-QFont windowFont() {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSizeF(9.75);
-    return font;
-}
-
 // The vendor's address as people write it: without the scheme.
 QString displayAddress(const std::string& vendorUrl) {
     QString address = QString::fromStdString(vendorUrl);

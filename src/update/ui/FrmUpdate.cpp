@@ -21,12 +21,6 @@ constexpr int kProgressStepMs = 700;
 constexpr int kProgressStep = 10;
 constexpr int kProgressFull = 100;
 
-QFont windowFont() {
-    QFont font(QStringLiteral("Calibri"));
-    font.setPointSizeF(9.75);
-    return font;
-}
-
 } // namespace
 
 frmUpdate::frmUpdate(AppServices& services, QWidget* owner)
