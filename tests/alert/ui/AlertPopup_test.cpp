@@ -5,6 +5,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "support/ui/WaitFor.h"
+
 #include "alert/ui/FrmNewAlert.h"
 #include "alert/ui/cAlert.h"
 
@@ -20,16 +22,7 @@ QList<QPointer<frmNewAlert>> openPopups() {
     return popups;
 }
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+using test::waitFor;
 
 TEST(AlertPopupTest, TwoPopupsSlideToTheSameCornerIgnoreClicksAndCloseThemselves) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();

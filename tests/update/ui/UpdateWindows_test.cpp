@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "support/ui/WaitFor.h"
+
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"
 #include "platform/fake/FakeProcesses.h"
@@ -31,16 +33,7 @@ double cpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+using test::waitFor;
 
 class UpdateWindowsTest : public ::testing::Test, protected test::FakePlatform {
 protected:
