@@ -12,6 +12,19 @@ static void registerArtwork() {
 
 namespace kelvora {
 
+namespace {
+
+// A click is a left press and a left release over the same widget.
+bool startsClick(const QMouseEvent* event) {
+    return event->button() == Qt::LeftButton;
+}
+
+bool endsClick(bool pressed, const QMouseEvent* event, const QWidget* widget) {
+    return pressed && event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
+}
+
+} // namespace
+
 void loadArtwork() {
     static const bool registered = (registerArtwork(), true);
     (void)registered;
@@ -34,12 +47,12 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    pressed_ = startsClick(event);
     event->accept();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = endsClick(pressed_, event, this);
     pressed_ = false;
     event->accept();
     if (click)
@@ -57,12 +70,12 @@ LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = event->button() == Qt::LeftButton;
+    pressed_ = startsClick(event);
     event->accept();
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = endsClick(pressed_, event, this);
     pressed_ = false;
     event->accept();
     if (click)
