@@ -22,7 +22,7 @@ private:
 
     QtEventYield events_;
     bool abandoned_ = false;
-    CurlTransfer Inet_; // declared last: its worker is joined before the wait it wakes goes away
+    CurlTransfer Inet_; // declared last: it stops calling back before the wait it wakes goes away
 };
 
 } // namespace kelvora
