@@ -143,8 +143,8 @@ int main() {
     const fs::path root = mkdtemp(rootTemplate);
     const auto env = profileEnvironment(root, display);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t baseline = spawn({(here / "kelvora_minimal_widgets").string()}, env, quiet);
-    const pid_t program = spawn({(here / "kelvora2008").string()}, env, quiet);
+    const pid_t baseline = spawn({(here / "kelvora_minimal_widgets").string()}, env, quiet, quiet);
+    const pid_t program = spawn({(here / "kelvora2008").string()}, env, quiet, quiet);
 
     std::this_thread::sleep_for(kSettle);
     long baselineKiB = 0;
