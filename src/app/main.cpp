@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdlib>
+#include <iostream>
 
 #include "app/AppServices.h"
 #include "app/ui/AppStartup.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/ShellWidgets.h"
+#include "info/VendorUrl.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryInfo.h"
 #include "platform/Processes.h"
@@ -17,9 +19,11 @@
 namespace {
 
 std::string vendorUrl() {
-    if (const char* fromEnvironment = std::getenv("KELVORA_VENDOR_URL"); fromEnvironment && *fromEnvironment)
-        return fromEnvironment;
-    return KELVORA_DEFAULT_VENDOR_URL;
+    const kelvora::VendorUrlChoice choice =
+        kelvora::chooseVendorUrl(std::getenv("KELVORA_VENDOR_URL"), KELVORA_DEFAULT_VENDOR_URL);
+    if (!choice.refusal.empty())
+        std::cerr << choice.refusal << '\n';
+    return choice.url;
 }
 
 QIcon programIcon() {

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "update/HttpTransfer.h"
 
@@ -17,7 +16,11 @@ struct CurlTransferOptions {
     long maxRedirects = 5;
 };
 
-// HTTP/1.1 GET with libcurl on a worker thread; only http and https are fetched or followed.
+// The largest response header block taken; a longer one fails the request.
+inline constexpr std::size_t kMaxHeaderBlockBytes = 64u * 1024u;
+
+// HTTP/1.1 GET with libcurl on a worker thread; only http and https are fetched or followed. The caller never
+// waits for the worker: Cancel abandons it (it owns its state jointly with this object) and returns at once.
 class CurlTransfer : public HttpTransfer {
 public:
     explicit CurlTransfer(CurlTransferOptions options = {});
@@ -25,7 +28,8 @@ public:
     CurlTransfer(const CurlTransfer&) = delete;
     CurlTransfer& operator=(const CurlTransfer&) = delete;
 
-    // Called on the worker thread when a request ends, however it ends; set it before Execute.
+    // Called when a request ends, however it ends: on the worker thread when it completes or fails there, on the
+    // caller's thread when Execute cannot start it or Cancel ends it. Set it before Execute.
     void setFinishedCallback(std::function<void()> callback);
 
     void Execute(const std::string& url, const std::string& operation) override;
@@ -34,23 +38,19 @@ public:
     std::string GetChunk(std::size_t size) override;
     void Cancel() override;
 
+    struct Request; // what the worker thread shares with this object
+
 private:
-    void run(const std::string& url);
-    void configure(void* easy, const std::string& url);
-    void finishWorker();
-    static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* self);
-    static std::size_t onBodyData(char* data, std::size_t size, std::size_t count, void* self);
+    // Detaches from the running request, which will never call back; false when none ran.
+    bool abandon();
+    void finishFailed();
 
     CurlTransferOptions options_;
     std::function<void()> finishedCallback_;
-    std::thread worker_;
-    void* multi_ = nullptr;
-    std::atomic<bool> cancelRequested_{false};
-    std::atomic<bool> finished_{false};
+    std::shared_ptr<Request> request_;
 
-    // Written by the worker while it runs, read only after it has been joined.
+    // The last finished request's answer, read by the caller's thread only.
     std::string header_;
-    bool headerBlockEnded_ = true;
     std::string body_;
     std::size_t readPosition_ = 0;
 };

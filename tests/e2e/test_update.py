@@ -1,5 +1,6 @@
 """The silent update check of the real program against a local server publishing a newer version: the question
-appears shortly after start, and Yes hands the current language's update page to the desktop's opener."""
+appears shortly after start, and Yes hands the current language's update page to the desktop's opener; quitting
+while the check's name lookup hangs ends the program at once."""
 
 import functools
 import http.server
@@ -92,6 +93,22 @@ class UpdateCheckTest(unittest.TestCase):
         harness.time.sleep(2)
         self.assertFalse(self.desk.find_windows(harness.APP_TITLE, pid=app.pid, kind="dialog"))
         self.assertEqual(self.server.paths.count("/updates/kvora-2008.txt"), 1)
+
+    def test_quitting_while_the_name_lookup_stalls_ends_at_once_and_frees_the_lock(self):
+        # A preloaded getaddrinfo stalls every name under .stall.invalid, like a dead name server.
+        marker = os.path.join(self.desk.temp, "lookup-stalled")
+        env = dict(self.env, KELVORA_VENDOR_URL="http://vendor.stall.invalid", KELVORA_STALL_MARKER=marker,
+                   LD_PRELOAD=os.path.join(os.path.dirname(PROGRAM), "libkelvora_stalling_resolver.so"),
+                   ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0")
+        profile = self.desk.new_profile()
+        app = self.desk.start_program(profile, extra_env=env)
+        harness.dismiss_message(self.desk, app, timeout=30)
+        main = harness.main_window(self.desk, app)
+        harness.wait_until(lambda: os.path.exists(marker), 20, what="the silent check's name lookup")
+        self.desk.key(main, "alt+F4")
+        self.assertEqual(self.desk.wait_for_exit(app, 5), 0)
+        # The lock went with the process: the next start is no second copy.
+        harness.start_to_main_window(self.desk, profile)
 
 
 if __name__ == "__main__":

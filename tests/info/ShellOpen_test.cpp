@@ -70,6 +70,7 @@ TEST_F(ShellOpenTest, StartsTheOpenerWithTheTargetAsOneUntouchedArgument) {
     ScopedPath path(dir.path() + ":/usr/bin:/bin");
     const std::string target = "/tmp/my docs/$(touch pwned); rm -rf ~ & echo `id` | cat > x 'q' \"d\" *.txt";
 
+    EXPECT_EQ(createShell()->ShellOpen("--help"), 0);
     EXPECT_GT(createShell()->ShellOpen(target), 32);
     ASSERT_TRUE(waitUntil([&] { return access(log.c_str(), F_OK) == 0; }));
     close(held);

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/linux/HelperTransfer.h"
 #include "support/LocalHttpServer.h"
 #include "update/CurlTransfer.h"
 #include "update/Download.h"
@@ -176,6 +177,29 @@ TEST_F(DownloadTest, CancelEndsTheWaitForAServerThatNeverAnswersAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
     EXPECT_EQ(text, "before");
     EXPECT_FALSE(transfer.StillExecuting());
+}
+
+// The window's wait sleeps until the transfer reports its end, so a request that cannot start must report it too.
+TEST_F(DownloadTest, ARequestThatCannotStartReportsItsEndBeforeAnyWait) {
+    struct : EventYield {
+        bool yield() override {
+            EXPECT_TRUE(finished) << "a wait that nothing would end";
+            return true;
+        }
+        bool finished = false;
+    } events;
+    HelperTransfer missingHelper("/nonexistent/kelvora2008-fetch");
+    missingHelper.setFinishedCallback([&] { events.finished = true; });
+    std::string text = "before";
+    EXPECT_FALSE(Pobierz(missingHelper, events, "http://127.0.0.1:9/", text));
+    EXPECT_EQ(text, "before");
+
+    CurlTransfer curl;
+    events.finished = false;
+    curl.setFinishedCallback([&] { events.finished = true; });
+    curl.Execute("http://127.0.0.1:9/", "POST");
+    EXPECT_TRUE(events.finished);
+    EXPECT_FALSE(curl.StillExecuting());
 }
 
 TEST_F(DownloadTest, TheRequestTimeOutEndsTheWaitOtherwise) {

@@ -220,6 +220,13 @@ TEST_F(HostileServerTest, EndlessOrHugeHeadersFailWithoutFillingMemory) {
          [&](LocalHttpServer::Connection& out) {
              out.send("HTTP/1.1 200 OK\r\nX-Long: " + megabyte + "\r\nContent-Length: 4\r\n\r\n2.41");
          }},
+        {"80 KiB of short header lines, under libcurl's own limits",
+         [](LocalHttpServer::Connection& out) {
+             std::string block = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n";
+             for (int i = 0; i < 800; ++i)
+                 block += "X-Filler: " + std::string(88, 'f') + "\r\n";
+             out.send(block + "\r\n2.41");
+         }},
         {"1 MB status line",
          [&](LocalHttpServer::Connection& out) {
              out.send("HTTP/1.1 200 " + megabyte + "\r\nContent-Length: 4\r\n\r\n2.41");

@@ -21,6 +21,9 @@ constexpr std::int32_t kOpenerStarted = 42;
 class LinuxShell : public Shell {
 public:
     std::int32_t ShellOpen(const std::string& target) override {
+        // The opener would read a leading '-' as one of its options.
+        if (target.empty() || target.front() == '-')
+            return 0;
         pid_t pid = 0;
         if (!spawnOpener(target, pid))
             return 0;

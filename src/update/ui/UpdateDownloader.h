@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "update/CurlTransfer.h"
+#include "platform/linux/HelperTransfer.h"
 #include "update/ui/QtEventYield.h"
 
 namespace kelvora {
@@ -22,7 +22,7 @@ private:
 
     QtEventYield events_;
     bool abandoned_ = false;
-    CurlTransfer Inet_; // declared last: its worker is joined before the wait it wakes goes away
+    HelperTransfer Inet_; // declared last: it stops calling back before the wait it wakes goes away
 };
 
 } // namespace kelvora

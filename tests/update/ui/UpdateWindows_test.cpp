@@ -1,5 +1,7 @@
 #include <sys/resource.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -7,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/ui/WaitFor.h"
 
@@ -201,6 +204,53 @@ TEST_F(UpdateWindowsTest, TheSilentCheckAsksOnlyForANewerVersionAndIsNeverShown)
         EXPECT_EQ(shell.opened.size(), static_cast<std::size_t>(c.questions));
     }
     EXPECT_EQ(questionParents.value(0), nullptr);
+}
+
+// The name lookup hangs (a preloaded getaddrinfo stalls the fetch helper on names under .stall.invalid): however
+// the window goes, it is gone at once, with the check unwound and nothing said.
+TEST_F(UpdateWindowsTest, EveryWayOfClosingEndsAStalledLookupAtOnce) {
+    const QByteArray marker = QDir::temp().filePath(QStringLiteral("kelvora-stall-%1").arg(getpid())).toUtf8();
+    qputenv("KELVORA_STALL_MARKER", marker);
+    qputenv("LD_PRELOAD", KELVORA_BINARY_DIR "/libkelvora_stalling_resolver.so");
+    const QByteArray sanitizerOptions = qgetenv("ASAN_OPTIONS");
+    qputenv("ASAN_OPTIONS", sanitizerOptions + ":verify_asan_link_order=0");
+    services.vendorUrl = "http://vendor.stall.invalid";
+    const struct {
+        const char* name;
+        bool silent;
+        std::function<void(QWidget*)> close;
+    } cases[] = {
+        {"Cancel", false,
+         [](QWidget* w) { QTest::mouseClick(w->findChild<QPushButton*>("cmdCanc"), Qt::LeftButton); }},
+        {"Escape", false, [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); }},
+        {"closed with the main window", false, [](QWidget* w) { w->close(); }},
+        {"silent check closed", true, [](QWidget* w) { w->close(); }},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(QString::fromUtf8(marker));
+        QPointer<QWidget> window = c.silent ? static_cast<QWidget*>(new frmAutoUpd(services)) : openOnDemand().data();
+        qint64 goneAfter = -1;
+        QElapsedTimer sinceClose;
+        QObject::connect(window, &QObject::destroyed, [&] { goneAfter = sinceClose.elapsed(); });
+        // The check waits inside the window's own event loop, so the test acts from a timer running in that loop.
+        QTimer script;
+        script.setInterval(10);
+        QObject::connect(&script, &QTimer::timeout, [&] {
+            if (window && !sinceClose.isValid() && QFile::exists(QString::fromUtf8(marker))) {
+                sinceClose.start();
+                c.close(window);
+            }
+        });
+        script.start();
+        ASSERT_TRUE(waitFor([&] { return window.isNull(); })) << c.name;
+        EXPECT_GE(goneAfter, 0) << c.name;
+        EXPECT_LT(goneAfter, 200) << c.name;
+    }
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+    QFile::remove(QString::fromUtf8(marker));
+    qunsetenv("LD_PRELOAD");
+    qputenv("ASAN_OPTIONS", sanitizerOptions);
 }
 
 } // namespace

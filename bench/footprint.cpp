@@ -1,0 +1,173 @@
+// Idle footprint: resident memory of the program with its main window shown, beside a minimal Qt Widgets program
+// (one label, one 100 ms timer), both started on one Xvfb display in this run. Prints both figures and the ratio.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/LinuxStorePaths.h"
+#include "settings/LanguageSetting.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kSettle = 8s;    // splash, main window, silent update check and the first panel refreshes
+constexpr int kSamples = 6;     // one every half second after settling
+constexpr double kGoal = 1.3;
+
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, int stdoutFd = -1,
+            int stderrFd = -1) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdoutFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    if (stderrFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stderrFd, STDERR_FILENO);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void end(pid_t pid) {
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+bool running(pid_t pid) {
+    int status = 0;
+    return waitpid(pid, &status, WNOHANG) == 0;
+}
+
+// Resident set size in KiB, 0 when the process is gone.
+long residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// The program lists every process, so a machine busy with thousands of them raises its figure.
+long processCount() {
+    long count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        count += !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+    }
+    return count;
+}
+
+// Starts Xvfb on a free display and returns its number, or -1.
+int startXvfb(pid_t& pid) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                {"PATH=/usr/bin:/bin"}, quiet, quiet);
+    close(quiet);
+    close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    return number.empty() ? -1 : std::stoi(number);
+}
+
+// A fresh user whose stored language is English, so the program starts straight to its main window.
+std::vector<std::string> profileEnvironment(const fs::path& root, int display) {
+    fs::create_directories(root / "config");
+    fs::create_directories(root / "runtime");
+    fs::permissions(root / "runtime", fs::perms::owner_all);
+    auto store = kelvora::createFileRegistry((root / "config" / "Talvek" / "kelvora-2008.reg").string());
+    kelvora::saveCurLang(*store, "English");
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry(*e);
+        if (entry.rfind("QT_", 0) != 0 && entry.rfind("XDG_", 0) != 0 && entry.rfind("WAYLAND_", 0) != 0 &&
+            entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("HOME=", 0) != 0)
+            env.push_back(entry);
+    }
+    env.push_back("DISPLAY=:" + std::to_string(display));
+    env.push_back("QT_QPA_PLATFORM=xcb");
+    env.push_back("HOME=" + root.string());
+    env.push_back("XDG_CONFIG_HOME=" + (root / "config").string());
+    env.push_back("XDG_RUNTIME_DIR=" + (root / "runtime").string());
+    env.push_back("KELVORA_VENDOR_URL=http://127.0.0.1:9"); // the silent check fails at once, without the network
+    return env;
+}
+
+} // namespace
+
+int main() {
+    const fs::path here = fs::canonical("/proc/self/exe").parent_path();
+    pid_t xvfb = -1;
+    const int display = startXvfb(xvfb);
+    if (display < 0) {
+        std::fprintf(stderr, "footprint: Xvfb did not start\n");
+        end(xvfb);
+        return 1;
+    }
+    char rootTemplate[] = "/tmp/kelvora-footprint-XXXXXX";
+    const fs::path root = mkdtemp(rootTemplate);
+    const auto env = profileEnvironment(root, display);
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t baseline = spawn({(here / "kelvora_minimal_widgets").string()}, env, quiet, quiet);
+    const pid_t program = spawn({(here / "kelvora2008").string()}, env, quiet, quiet);
+
+    std::this_thread::sleep_for(kSettle);
+    long baselineKiB = 0;
+    long programKiB = 0;
+    for (int i = 0; i < kSamples && running(baseline) && running(program); ++i) {
+        baselineKiB = std::max(baselineKiB, residentKiB(baseline));
+        programKiB = std::max(programKiB, residentKiB(program));
+        std::this_thread::sleep_for(500ms);
+    }
+    const long processes = processCount();
+    const bool bothRan = running(baseline) && running(program) && baselineKiB > 0 && programKiB > 0;
+    end(program);
+    end(baseline);
+    end(xvfb);
+    close(quiet);
+    fs::remove_all(root);
+    if (!bothRan) {
+        std::fprintf(stderr, "footprint: a program ended before it was measured\n");
+        return 1;
+    }
+    const double ratio = static_cast<double>(programKiB) / static_cast<double>(baselineKiB);
+    std::printf("minimal Qt Widgets program: %.1f MiB resident\n", baselineKiB / 1024.0);
+    std::printf("Kelvora 2008, main window shown: %.1f MiB resident\n", programKiB / 1024.0);
+    std::printf("ratio: %.2f (goal: at most %.2f), with %ld processes on this machine\n", ratio, kGoal, processes);
+    return 0;
+}
