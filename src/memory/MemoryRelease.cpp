@@ -32,7 +32,7 @@ bool HeadroomGuard::pressureTooHigh(const MemoryPressure& now) {
         return false;
     const auto stalled = static_cast<double>(now.someTotalUs - windowStart_->someTotalUs);
     windowStart_ = now;
-    return stalled * 100.0 > kPressureLimit * static_cast<double>(elapsed);
+    return stalled * 100.0 > kStallShareLimit * static_cast<double>(elapsed);
 }
 
 bool HeadroomGuard::estimateAllows() const {

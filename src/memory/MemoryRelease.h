@@ -36,10 +36,13 @@ public:
     enum class Verdict { Allow, TooLittleRoom, UnderPressure };
     static constexpr std::uint64_t kMinimumReserve = 256u * 1024u * 1024u;
     static constexpr int kRereadEvery = 16;
-    // Stalls for memory in more than this per cent of the time stop a release: one second in ten is a stall users
-    // feel, while a healthy machine, even one whose page cache a release evicts, stays near zero.
+    // Stalls for memory in more than this per cent of the last ten seconds (the kernel's average) stop a release:
+    // waiting one second in ten is a stall users feel, while evicting page cache, which a release is for, measured
+    // well under 1 on that average.
     static constexpr double kPressureLimit = 10.0;
-    // The kernel's ten-second average lags, so the stall share is also measured over each second of the release.
+    // That average lags by seconds, so a release also stops at once when some task stalled for more than half of
+    // any second of it: that is thrashing, while the release's own reclaim of clean cache measured about 13 %.
+    static constexpr double kStallShareLimit = 50.0;
     static constexpr std::uint64_t kStallWindowUs = 1'000'000;
 
     explicit HeadroomGuard(MemoryInfo& info);

@@ -144,7 +144,7 @@ TEST_F(MemoryReleaseTest, OwnMemoryLimitStopsTheReleaseAtTheLimitLessTheReserve)
 
 TEST_F(MemoryReleaseTest, MemoryPressureStopsTheReleaseLikeTheReserve) {
     // Each block takes 100 ms; the stall share is measured per second of the release.
-    for (auto [avg10, stallPerBlockUs, claims] : {std::tuple{10.5, 0, 0}, {9.0, 15'000, 16}, {9.0, 5'000, 40}}) {
+    for (auto [avg10, stallPerBlockUs, claims] : {std::tuple{10.5, 0, 0}, {9.0, 55'000, 16}, {9.0, 45'000, 40}}) {
         fake::FakeBlockAllocator blocks;
         RecordingView calls;
         MemoryRelease run{calls, blocks, info, ticker};
