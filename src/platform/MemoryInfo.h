@@ -23,9 +23,9 @@ struct MemoryLimit {
 
 // How much tasks stall waiting for memory.
 struct MemoryPressure {
-    double someAvg10 = 0;            // per cent of the last ten seconds in which some task waited for memory
-    std::uint64_t someTotalUs = 0;   // all such waiting since boot
-    std::uint64_t sampledAtUs = 0;   // monotonic time of the sample
+    double someAvg10 = 0;          // per cent of the last ten seconds in which some task waited for memory
+    std::uint64_t someTotalUs = 0; // all such waiting since boot
+    std::uint64_t sampledAtUs = 0; // monotonic time of the sample
 };
 
 // Physical memory figures of the machine, and this process's standing in them.

@@ -93,11 +93,17 @@ TEST(MemoryInfoLinux, CountsDiskSwapOnlyReadsPressureAndTheTightestCgroupLimit) 
                                 "41 31 0:38 / /sys/fs/cgroup/unified rw - cgroup2 cgroup2 rw\n");
     const std::string v1 = "/sys/fs/cgroup/memory/", v2 = "/sys/fs/cgroup/unified/user.slice/";
     for (const auto& [path, bytes] : std::initializer_list<std::pair<std::string, const char*>>{
-             {v1 + "memory.limit_in_bytes", "9223372036854771712"}, {v1 + "box/memory.limit_in_bytes", "1073741824"},
-             {v1 + "box/memory.usage_in_bytes", "943718400"}, {v1 + "box/app/memory.usage_in_bytes", "838860800"},
-             {v1 + "box/app/memory.limit_in_bytes", "9223372036854771712"}, {v2 + "memory.max", "max"},
-             {v2 + "memory.high", "2147483648"}, {v2 + "memory.current", "1000"},
-             {v2 + "app.scope/memory.max", "536870912"}, {v2 + "app.scope/memory.current", "104857600"}})
+             {v1 + "memory.limit_in_bytes", "9223372036854771712"},
+             {v1 + "box/memory.limit_in_bytes", "1073741824"},
+             {v1 + "box/memory.usage_in_bytes", "943718400"},
+             {v1 + "box/memory.stat", "total_inactive_file 104857600"},
+             {v1 + "box/app/memory.usage_in_bytes", "838860800"},
+             {v1 + "box/app/memory.limit_in_bytes", "9223372036854771712"},
+             {v2 + "memory.max", "max"},
+             {v2 + "memory.high", "2147483648"},
+             {v2 + "memory.current", "1000"},
+             {v2 + "app.scope/memory.max", "536870912"},
+             {v2 + "app.scope/memory.current", "104857600"}})
         put(path, std::string(bytes) + "\n");
     MemoryInfoLinux info(root.path() + "/proc", root.path());
     auto figures = info.GlobalMemoryStatus();
@@ -112,7 +118,7 @@ TEST(MemoryInfoLinux, CountsDiskSwapOnlyReadsPressureAndTheTightestCgroupLimit) 
         std::optional<MemoryLimit> found = info.ownMemoryLimit();
         return found ? std::pair{found->limitBytes, found->usedBytes} : std::pair<std::uint64_t, std::uint64_t>{};
     };
-    EXPECT_EQ(limit(), std::pair(1073741824ul, 943718400ul)); // 124 MiB left in the v1 parent, 412 MiB in the v2 scope
+    EXPECT_EQ(limit(), std::pair(1073741824ul, 838860800ul)); // 224 MiB left in the v1 parent, 412 MiB in the v2 scope
     put(v1 + "box/memory.limit_in_bytes", "max\n");
     EXPECT_EQ(limit(), std::pair(536870912ul, 104857600ul));
 }

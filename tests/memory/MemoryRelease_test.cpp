@@ -153,8 +153,8 @@ TEST_F(MemoryReleaseTest, MemoryPressureStopsTheReleaseLikeTheReserve) {
             info.pressure->sampledAtUs += 50'000;
             info.pressure->someTotalUs += static_cast<std::uint64_t>(stall / 2);
         };
-        EXPECT_EQ(run.ReleaseMemory(40), claims == 40 ? MemoryRelease::Outcome::Completed
-                                                       : MemoryRelease::Outcome::StoppedForPressure);
+        EXPECT_EQ(run.ReleaseMemory(40),
+                  claims == 40 ? MemoryRelease::Outcome::Completed : MemoryRelease::Outcome::StoppedForPressure);
         EXPECT_EQ(blocks.claims, claims);
         EXPECT_EQ(blocks.live(), 0u);
         EXPECT_EQ(calls.calls.back(), claims == 40 ? "beep" : "empty"); // no beep when stopped

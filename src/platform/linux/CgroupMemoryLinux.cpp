@@ -16,7 +16,7 @@ namespace {
 constexpr std::uint64_t kNoLimit = std::uint64_t{1} << 62;
 
 struct CgroupMount {
-    std::string root;       // the part of the hierarchy the mount shows
+    std::string root; // the part of the hierarchy the mount shows
     std::string mountPoint;
 };
 
@@ -80,6 +80,18 @@ std::uint64_t readBytes(const std::string& path) {
     return value;
 }
 
+// One "name value" line of a memory.stat file; 0 when it is missing.
+std::uint64_t statValue(const std::string& path, std::string_view name) {
+    std::optional<std::string> text = readSmallFile(path);
+    for (std::string_view line : splitLines(text ? *text : std::string_view{})) {
+        std::uint64_t value = 0;
+        if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ' ' &&
+            std::from_chars(line.data() + name.size() + 1, line.data() + line.size(), value).ec == std::errc{})
+            return value;
+    }
+    return 0;
+}
+
 // Walks from the process's cgroup up to the mount's top and keeps the level with the least room left.
 std::optional<MemoryLimit> tightestLevel(const std::string& fsRoot, std::string_view mountinfo,
                                          std::string_view cgroups, bool memoryV1) {
@@ -102,7 +114,10 @@ std::optional<MemoryLimit> tightestLevel(const std::string& fsRoot, std::string_
                                        : std::min(readBytes(dir + "/memory.max"), readBytes(dir + "/memory.high"));
         if (limit < kNoLimit) {
             std::uint64_t used = readBytes(dir + (memoryV1 ? "/memory.usage_in_bytes" : "/memory.current"));
-            used = used == UINT64_MAX ? limit : used; // unknown use: assume the group is full
+            // Inactive file cache is what the group gives up first, as MemAvailable counts it for the machine.
+            const std::uint64_t cache =
+                statValue(dir + "/memory.stat", memoryV1 ? "total_inactive_file" : "inactive_file");
+            used = used == UINT64_MAX ? limit : used - std::min(used, cache); // unknown use: assume the group is full
             auto room = [](const MemoryLimit& l) { return l.limitBytes - std::min(l.limitBytes, l.usedBytes); };
             MemoryLimit level{limit, used};
             if (!tightest || room(level) < room(*tightest))

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -107,8 +107,8 @@ std::uint64_t parseDiskSwapFree(std::string_view text) {
         std::string_view base(name);
         base.remove_prefix(std::min(base.size(), base.rfind('/') + 1));
         // zram compresses into RAM and a RAM disk is RAM: swapping there frees nothing.
-        const bool inRam = base.starts_with("zram") ||
-                           (base.starts_with("ram") && base.size() > 3 && std::isdigit(static_cast<unsigned char>(base[3])));
+        const bool inRam = base.starts_with("zram") || (base.starts_with("ram") && base.size() > 3 &&
+                                                        std::isdigit(static_cast<unsigned char>(base[3])));
         if (!inRam)
             free += (sizeKb - usedKb) * 1024;
     }
@@ -167,8 +167,8 @@ std::optional<MemoryPressure> MemoryInfoLinux::memoryPressure() {
     if (pressure) {
         timespec now{};
         ::clock_gettime(CLOCK_MONOTONIC, &now);
-        pressure->sampledAtUs = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u +
-                                static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+        pressure->sampledAtUs =
+            static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
     }
     return pressure;
 }
