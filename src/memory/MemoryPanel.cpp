@@ -47,8 +47,8 @@ void MemoryPanel::RefreshMemoryPanel() {
         if (TotalMemMB == 0)
             return;
         auto freeShare = static_cast<float>(static_cast<double>(AvailMemMB) / TotalMemMB);
-        if (freeShare < FreeThreshold)
-            runRelease();
+        if (thresholdBackoff_.permits(freeShare < FreeThreshold, clock_.GetTickCount()))
+            thresholdBackoff_.released(runRelease(), clock_.GetTickCount());
     }
     if (OptimizeInterval >= 1)
         timedCheck();
@@ -65,8 +65,8 @@ void MemoryPanel::timedCheck() {
     }
 }
 
-void MemoryPanel::runRelease() {
-    release_.ReleaseMemory(GetReleaseBlockCount(UsedMemMB, AvailMemMB, OptimizeLevel));
+MemoryRelease::Outcome MemoryPanel::runRelease() {
+    return release_.ReleaseMemory(GetReleaseBlockCount(UsedMemMB, AvailMemMB, OptimizeLevel));
 }
 
 void MemoryPanel::Command3_Click() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "memory/MemoryRelease.h"
+#include "memory/ThresholdBackoff.h"
 
 namespace kelvora {
 
@@ -66,7 +67,7 @@ public:
     int selectedTimeItem() const { return timeItem_; }
 
 private:
-    void runRelease();
+    MemoryRelease::Outcome runRelease();
     void timedCheck();
     void restartTimedInterval();
 
@@ -75,6 +76,7 @@ private:
     MemoryInfo& info_;
     TickClock& clock_;
     MemoryRelease& release_;
+    ThresholdBackoff thresholdBackoff_;
 
     std::array<bool, 2> checkBoxes_{false, false};
     int percent_ = -1;

@@ -15,10 +15,24 @@ std::uint64_t HeadroomGuard::reserveFor(std::uint64_t totalBytes) {
 void HeadroomGuard::reread() {
     ++reads_;
     sample_ = info_.GlobalMemoryStatus();
-    if (sample_)
-        reserve_ = reserveFor(sample_->totalBytes);
+    limit_ = info_.ownMemoryLimit();
+    if (std::optional<MemoryPressure> pressure = info_.memoryPressure())
+        underPressure_ = pressureTooHigh(*pressure);
     allowedSinceRead_ = 0;
     blocksSinceRead_ = 0;
+}
+
+bool HeadroomGuard::pressureTooHigh(const MemoryPressure& now) {
+    if (now.someAvg10 > kPressureLimit)
+        return true;
+    if (!windowStart_ || now.someTotalUs < windowStart_->someTotalUs || now.sampledAtUs < windowStart_->sampledAtUs)
+        windowStart_ = now;
+    const std::uint64_t elapsed = now.sampledAtUs - windowStart_->sampledAtUs;
+    if (elapsed < kStallWindowUs)
+        return false;
+    const auto stalled = static_cast<double>(now.someTotalUs - windowStart_->someTotalUs);
+    windowStart_ = now;
+    return stalled * 100.0 > kStallShareLimit * static_cast<double>(elapsed);
 }
 
 bool HeadroomGuard::estimateAllows() const {
@@ -26,21 +40,28 @@ bool HeadroomGuard::estimateAllows() const {
         return false;
     std::uint64_t headroom = sample_->availBytes + sample_->swapFreeBytes;
     headroom -= std::min(headroom, allowedSinceRead_);
-    return headroom >= reserve_ + BlockAllocator::kBlockFootprint;
+    if (headroom < reserveFor(sample_->totalBytes) + BlockAllocator::kBlockFootprint)
+        return false;
+    // A limit above physical memory binds nothing the machine's figures do not already cover.
+    if (!limit_ || limit_->limitBytes >= sample_->totalBytes)
+        return true;
+    std::uint64_t room = limit_->limitBytes - std::min(limit_->limitBytes, limit_->usedBytes);
+    room -= std::min(room, allowedSinceRead_);
+    return room >= reserveFor(limit_->limitBytes) + BlockAllocator::kBlockFootprint;
 }
 
-bool HeadroomGuard::allowsNextBlock() {
+HeadroomGuard::Verdict HeadroomGuard::nextBlock() {
     if (!sample_ || blocksSinceRead_ >= kRereadEvery)
         reread();
-    if (!estimateAllows()) {
-        if (blocksSinceRead_ > 0)
-            reread();
-        if (!estimateAllows())
-            return false;
-    }
+    if (!underPressure_ && !estimateAllows() && blocksSinceRead_ > 0)
+        reread();
+    if (underPressure_)
+        return Verdict::UnderPressure;
+    if (!estimateAllows())
+        return Verdict::TooLittleRoom;
     allowedSinceRead_ += BlockAllocator::kBlockFootprint;
     ++blocksSinceRead_;
-    return true;
+    return Verdict::Allow;
 }
 
 MemoryRelease::MemoryRelease(ReleaseView& view, BlockAllocator& allocator, MemoryInfo& info, MainTicker& ticker)
@@ -67,8 +88,14 @@ MemoryRelease::Outcome MemoryRelease::ReleaseMemory(std::int32_t count) {
     running_ = true;
     interrupted_ = false;
     MemBlocks_.reserve(static_cast<std::size_t>(count));
+    const std::optional<int> oomBefore = info_.oomScoreAdjust();
+    if (oomBefore)
+        info_.setOomScoreAdjust(kReleaseOomScoreAdjust);
     Outcome outcome = claimAll(count);
     finish();
+    // Lowering back to the value it had is allowed without privilege.
+    if (oomBefore)
+        info_.setOomScoreAdjust(*oomBefore);
     running_ = false;
     if (outcome == Outcome::Completed)
         view_.beep();
@@ -80,7 +107,10 @@ MemoryRelease::Outcome MemoryRelease::claimAll(std::int32_t count) {
     ticker_.PanelRefreshTicks = 5;
     HeadroomGuard headroom(info_);
     for (std::int32_t i = 0; i < count; ++i) {
-        if (!headroom.allowsNextBlock())
+        HeadroomGuard::Verdict verdict = headroom.nextBlock();
+        if (verdict == HeadroomGuard::Verdict::UnderPressure)
+            return Outcome::StoppedForPressure;
+        if (verdict != HeadroomGuard::Verdict::Allow)
             return Outcome::StoppedForHeadroom;
         char16_t* block = allocator_.claimBlock();
         if (!block)

@@ -10,17 +10,39 @@ namespace kelvora {
 struct PhysicalMemory {
     std::uint64_t totalBytes = 0;
     std::uint64_t availBytes = 0;
-    // Free swap; together with availBytes it is what can still be claimed without waking the OOM killer.
+    // Free swap on disk; together with availBytes it is what can still be claimed without waking the OOM killer.
+    // Swap held in RAM (zram) is not counted: it spends the memory it frees.
     std::uint64_t swapFreeBytes = 0;
 };
 
-// Physical memory figures of the machine.
+// The memory limit of this process's own group (a container or a service slice) and what the group uses now.
+struct MemoryLimit {
+    std::uint64_t limitBytes = 0;
+    std::uint64_t usedBytes = 0;
+};
+
+// How much tasks stall waiting for memory.
+struct MemoryPressure {
+    double someAvg10 = 0;          // per cent of the last ten seconds in which some task waited for memory
+    std::uint64_t someTotalUs = 0; // all such waiting since boot
+    std::uint64_t sampledAtUs = 0; // monotonic time of the sample
+};
+
+// Physical memory figures of the machine, and this process's standing in them.
 class MemoryInfo {
 public:
     virtual ~MemoryInfo() = default;
 
     // Total and currently available physical memory, or nothing when they cannot be read.
     virtual std::optional<PhysicalMemory> GlobalMemoryStatus() = 0;
+
+    // The tightest memory limit over this process's group and the groups above it; nothing where none is set.
+    virtual std::optional<MemoryLimit> ownMemoryLimit() { return std::nullopt; }
+    // Nothing where the system does not measure memory stalls.
+    virtual std::optional<MemoryPressure> memoryPressure() { return std::nullopt; }
+    // How readily the kernel ends this process when memory runs out (-1000 to 1000); nothing where unknown.
+    virtual std::optional<int> oomScoreAdjust() { return std::nullopt; }
+    virtual bool setOomScoreAdjust(int /*value*/) { return false; }
 };
 
 // Milliseconds since the system started, as a wrapping 32-bit count.
@@ -45,7 +67,8 @@ public:
     virtual void freeBlock(char16_t* block) = 0;
 };
 
-// The memory figures come from /proc/meminfo, or from the file KELVORA_MEMINFO names when it is set.
+// The memory figures come from /proc, or from the meminfo file KELVORA_MEMINFO names when it is set (its SwapFree then
+// stands for the disk swap).
 std::unique_ptr<MemoryInfo> createMemoryInfo();
 std::unique_ptr<TickClock> createTickClock();
 std::unique_ptr<BlockAllocator> createBlockAllocator();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "memory/MemoryStatus.h"
@@ -71,6 +72,55 @@ TEST(MemoryInfoLinux, RealMachineHasMemory) {
     ASSERT_TRUE(figures);
     EXPECT_GT(figures->totalBytes, 0u);
     EXPECT_LE(figures->availBytes, figures->totalBytes);
+}
+
+// Swap on zram, a RAM disk, a partition and a file; the process in a v1 group under a limited one and a v2 scope.
+TEST(MemoryInfoLinux, CountsDiskSwapOnlyReadsPressureAndTheTightestCgroupLimit) {
+    test::TempDir root;
+    auto put = [&](const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(root.path() + path).parent_path());
+        writeFile(root.path() + path, text);
+    };
+    put("/proc/meminfo", kMeminfo);
+    put("/proc/swaps", "Filename\tType\tSize\tUsed\tPriority\n/dev/zram0 partition 4000000 1000 100\n"
+                       "/dev/ram0 partition 1000 0 5\n/dev/sda2 partition 2000000 500000 -2\n"
+                       "/swap\\040file file 100000 0 -3\n");
+    put("/proc/pressure/memory", "some avg10=12.50 avg60=3.00 avg300=1.00 total=987654\n"
+                                 "full avg10=1.00 avg60=0.00 avg300=0.00 total=1234\n");
+    put("/proc/self/cgroup", "12:cpu,cpuacct:/\n4:memory:/ctr/box/app\n0::/user.slice/app.scope\n");
+    put("/proc/self/mountinfo", "31 23 0:28 / /sys/fs/cgroup rw - tmpfs tmpfs rw\n"
+                                "35 31 0:32 /ctr /sys/fs/cgroup/memory rw - cgroup cgroup rw,memory\n"
+                                "41 31 0:38 / /sys/fs/cgroup/unified rw - cgroup2 cgroup2 rw\n");
+    const std::string v1 = "/sys/fs/cgroup/memory/", v2 = "/sys/fs/cgroup/unified/user.slice/";
+    for (const auto& [path, bytes] : std::initializer_list<std::pair<std::string, const char*>>{
+             {v1 + "memory.limit_in_bytes", "9223372036854771712"},
+             {v1 + "box/memory.limit_in_bytes", "1073741824"},
+             {v1 + "box/memory.usage_in_bytes", "943718400"},
+             {v1 + "box/memory.stat", "total_inactive_file 104857600"},
+             {v1 + "box/app/memory.usage_in_bytes", "838860800"},
+             {v1 + "box/app/memory.limit_in_bytes", "9223372036854771712"},
+             {v2 + "memory.max", "max"},
+             {v2 + "memory.high", "2147483648"},
+             {v2 + "memory.current", "1000"},
+             {v2 + "app.scope/memory.max", "536870912"},
+             {v2 + "app.scope/memory.current", "104857600"}})
+        put(path, std::string(bytes) + "\n");
+    MemoryInfoLinux info(root.path() + "/proc", root.path());
+    auto figures = info.GlobalMemoryStatus();
+    ASSERT_TRUE(figures);
+    EXPECT_EQ(figures->swapFreeBytes, (1500000u + 100000u) * 1024u); // neither zram nor the RAM disk
+    auto pressure = info.memoryPressure();
+    ASSERT_TRUE(pressure);
+    EXPECT_DOUBLE_EQ(pressure->someAvg10, 12.5);
+    EXPECT_EQ(pressure->someTotalUs, 987654u);
+
+    auto limit = [&] {
+        std::optional<MemoryLimit> found = info.ownMemoryLimit();
+        return found ? std::pair{found->limitBytes, found->usedBytes} : std::pair<std::uint64_t, std::uint64_t>{};
+    };
+    EXPECT_EQ(limit(), std::pair(1073741824ul, 838860800ul)); // 224 MiB left in the v1 parent, 412 MiB in the v2 scope
+    put(v1 + "box/memory.limit_in_bytes", "max\n");
+    EXPECT_EQ(limit(), std::pair(536870912ul, 104857600ul));
 }
 
 TEST(HugePageBlockAllocator, BlocksAreAlignedAndFullOfSpaces) {

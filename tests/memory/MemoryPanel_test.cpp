@@ -293,5 +293,26 @@ TEST_F(MemoryPanelTest, ThresholdAndTimedReleaseCanBothRunInOneRefresh) {
     EXPECT_EQ(view.beeps, 2);
 }
 
+TEST_F(MemoryPanelTest, ThresholdReleaseCutShortHoldsBackUntilFreeAgainOrTenMinutes) {
+    panel.setDefaults();
+    allocator.lowersAvailableOf = &info;
+    auto claims = [&](std::uint32_t afterMs, std::uint64_t availMB) { // blocks of one refresh afterMs later
+        info.setMB(1000, availMB, 100); // 100 MB of swap: the reserve cuts a release short
+        clock.advance(afterMs);
+        long before = allocator.claims;
+        panel.RefreshMemoryPanel();
+        return allocator.claims - before;
+    };
+    EXPECT_GT(claims(1100, 250), 0); // 25 % free, under 30 %
+    EXPECT_EQ(claims(1100, 250), 0);
+    EXPECT_EQ(claims(ThresholdBackoff::kHoldMs - 1200, 250), 0);
+    EXPECT_GT(claims(100, 250), 0) << "ten minutes after the release cut short";
+    EXPECT_EQ(claims(1100, 400), 0); // 40 % free ends the hold
+    EXPECT_GT(claims(1100, 250), 0);
+    long before = allocator.claims;
+    panel.Command3_Click(); // the button is never held back
+    EXPECT_GT(allocator.claims, before);
+}
+
 } // namespace
 } // namespace kelvora

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "memory/MainTicker.h"
@@ -127,6 +128,37 @@ TEST_F(MemoryReleaseTest, ReserveIsFivePercentOnLargeMachinesAndSwapCounts) {
     EXPECT_EQ(allocator.claims, 0);
     info.setMB(64000, 3000, 1000);
     EXPECT_EQ(release.ReleaseMemory(10), MemoryRelease::Outcome::Completed);
+}
+
+TEST_F(MemoryReleaseTest, OwnMemoryLimitStopsTheReleaseAtTheLimitLessTheReserve) {
+    // 512 MiB limit, 50 MiB in use: 462 MiB of room less the 256 MiB reserve leaves 206 MiB, 103 blocks.
+    info.limit = MemoryLimit{512u << 20, 50u << 20};
+    info.oomScore = -100;
+    EXPECT_EQ(release.ReleaseMemory(1000), MemoryRelease::Outcome::StoppedForHeadroom);
+    EXPECT_EQ(allocator.claims, 103);
+    // A limit above physical memory is the machine's figures' business.
+    info.limit = MemoryLimit{32'000'000'000u, 0};
+    EXPECT_EQ(release.ReleaseMemory(200), MemoryRelease::Outcome::Completed);
+    EXPECT_EQ(info.oomScoreWrites, (std::vector<int>{1000, -100, 1000, -100})); // first in line only while claiming
+}
+
+TEST_F(MemoryReleaseTest, MemoryPressureStopsTheReleaseLikeTheReserve) {
+    // Each block takes 100 ms; the stall share is measured per second of the release.
+    for (auto [avg10, stallPerBlockUs, claims] : {std::tuple{10.5, 0, 0}, {9.0, 55'000, 16}, {9.0, 45'000, 40}}) {
+        fake::FakeBlockAllocator blocks;
+        RecordingView calls;
+        MemoryRelease run{calls, blocks, info, ticker};
+        info.pressure = MemoryPressure{avg10, 7'000'000, 1'000'000'000};
+        calls.onYield = [&, stall = stallPerBlockUs] {
+            info.pressure->sampledAtUs += 50'000;
+            info.pressure->someTotalUs += static_cast<std::uint64_t>(stall / 2);
+        };
+        EXPECT_EQ(run.ReleaseMemory(40),
+                  claims == 40 ? MemoryRelease::Outcome::Completed : MemoryRelease::Outcome::StoppedForPressure);
+        EXPECT_EQ(blocks.claims, claims);
+        EXPECT_EQ(blocks.live(), 0u);
+        EXPECT_EQ(calls.calls.back(), claims == 40 ? "beep" : "empty"); // no beep when stopped
+    }
 }
 
 TEST_F(MemoryReleaseTest, HeadroomIsReadOnceEverySixteenBlocksNotPerBlock) {

@@ -13,6 +13,14 @@ std::optional<PhysicalMemory> FakeMemoryInfo::GlobalMemoryStatus() {
     return figures;
 }
 
+bool FakeMemoryInfo::setOomScoreAdjust(int value) {
+    oomScoreWrites.push_back(value);
+    if (!oomScore)
+        return false;
+    oomScore = value;
+    return true;
+}
+
 FakeBlockAllocator::~FakeBlockAllocator() {
     for (char16_t* block : live_)
         delete block;
@@ -27,6 +35,8 @@ char16_t* FakeBlockAllocator::claimBlock() {
     if (lowersAvailableOf && lowersAvailableOf->figures) {
         PhysicalMemory& figures = *lowersAvailableOf->figures;
         figures.availBytes -= std::min(figures.availBytes, kBlockFootprint);
+        if (lowersAvailableOf->limit)
+            lowersAvailableOf->limit->usedBytes += kBlockFootprint;
     }
     return block;
 }
@@ -40,6 +50,8 @@ void FakeBlockAllocator::freeBlock(char16_t* block) {
     delete block;
     if (lowersAvailableOf && lowersAvailableOf->figures)
         lowersAvailableOf->figures->availBytes += kBlockFootprint;
+    if (lowersAvailableOf && lowersAvailableOf->limit)
+        lowersAvailableOf->limit->usedBytes -= std::min(lowersAvailableOf->limit->usedBytes, kBlockFootprint);
 }
 
 } // namespace kelvora::fake

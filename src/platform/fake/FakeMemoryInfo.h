@@ -13,11 +13,19 @@ namespace kelvora::fake {
 class FakeMemoryInfo : public MemoryInfo {
 public:
     std::optional<PhysicalMemory> figures;
+    std::optional<MemoryLimit> limit;
+    std::optional<MemoryPressure> pressure;
+    std::optional<int> oomScore; // nothing: the system has no such setting
+    std::vector<int> oomScoreWrites;
     int reads = 0;
 
     // Figures in decimal megabytes, as most tests think of them.
     void setMB(std::uint64_t totalMB, std::uint64_t availMB, std::uint64_t swapFreeMB = 0);
     std::optional<PhysicalMemory> GlobalMemoryStatus() override;
+    std::optional<MemoryLimit> ownMemoryLimit() override { return limit; }
+    std::optional<MemoryPressure> memoryPressure() override { return pressure; }
+    std::optional<int> oomScoreAdjust() override { return oomScore; }
+    bool setOomScoreAdjust(int value) override;
 };
 
 // A tick count the test advances by hand; it wraps at 2^32 like the real one.

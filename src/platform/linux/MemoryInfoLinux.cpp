@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -9,8 +10,11 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
+#include <locale>
+#include <sstream>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kelvora {
 namespace {
@@ -36,6 +40,8 @@ std::optional<std::uint64_t> parseField(std::string_view line) {
     return value;
 }
 
+} // namespace
+
 // Whole file in one buffer; /proc/meminfo is under 2 KB, so this is a single read on /proc.
 std::optional<std::string> readSmallFile(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -54,14 +60,12 @@ std::optional<std::string> readSmallFile(const std::string& path) {
             return text;
         }
         text.append(buffer.data(), static_cast<std::size_t>(got));
-        if (text.size() > (1u << 20)) { // not a meminfo file
+        if (text.size() > (1u << 20)) { // not a small file
             ::close(fd);
             return std::nullopt;
         }
     }
 }
-
-} // namespace
 
 std::optional<PhysicalMemory> parseMeminfo(std::string_view text) {
     std::optional<std::uint64_t> total, avail, swapFree;
@@ -86,7 +90,56 @@ std::optional<PhysicalMemory> parseMeminfo(std::string_view text) {
     return PhysicalMemory{*total, *avail, swapFree.value_or(0)};
 }
 
-MemoryInfoLinux::MemoryInfoLinux(const std::string& procRoot) : path_(procRoot + "/meminfo") {}
+std::uint64_t parseDiskSwapFree(std::string_view text) {
+    std::uint64_t free = 0;
+    bool header = true;
+    while (!text.empty()) {
+        std::size_t eol = text.find('\n');
+        std::string line(text.substr(0, eol));
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        if (std::exchange(header, false))
+            continue;
+        std::istringstream fields(line);
+        std::string name, type;
+        std::uint64_t sizeKb = 0, usedKb = 0;
+        if (!(fields >> name >> type >> sizeKb >> usedKb) || usedKb > sizeKb)
+            continue;
+        std::string_view base(name);
+        base.remove_prefix(std::min(base.size(), base.rfind('/') + 1));
+        // zram compresses into RAM and a RAM disk is RAM: swapping there frees nothing.
+        const bool inRam = base.starts_with("zram") || (base.starts_with("ram") && base.size() > 3 &&
+                                                        std::isdigit(static_cast<unsigned char>(base[3])));
+        if (!inRam)
+            free += (sizeKb - usedKb) * 1024;
+    }
+    return free;
+}
+
+std::optional<MemoryPressure> parseMemoryPressure(std::string_view text) {
+    std::size_t start = text.starts_with("some ") ? 0 : text.find("\nsome ");
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    std::string_view line = text.substr(start + (start == 0 ? 0 : 1));
+    line = line.substr(0, line.find('\n'));
+    std::istringstream fields{std::string(line)};
+    fields.imbue(std::locale::classic());
+    MemoryPressure pressure;
+    bool haveAvg = false, haveTotal = false;
+    for (std::string field; fields >> field;) {
+        std::istringstream value(field.substr(field.find('=') + 1));
+        value.imbue(std::locale::classic());
+        if (field.starts_with("avg10="))
+            haveAvg = static_cast<bool>(value >> pressure.someAvg10);
+        else if (field.starts_with("total="))
+            haveTotal = static_cast<bool>(value >> pressure.someTotalUs);
+    }
+    if (!haveAvg || !haveTotal)
+        return std::nullopt;
+    return pressure;
+}
+
+MemoryInfoLinux::MemoryInfoLinux(const std::string& procRoot, std::string fsRoot)
+    : path_(procRoot + "/meminfo"), procRoot_(procRoot), fsRoot_(std::move(fsRoot)) {}
 
 MemoryInfoLinux MemoryInfoLinux::fromMeminfoFile(std::string path) {
     return MemoryInfoLinux(FilePath{}, std::move(path));
@@ -96,7 +149,46 @@ std::optional<PhysicalMemory> MemoryInfoLinux::GlobalMemoryStatus() {
     std::optional<std::string> text = readSmallFile(path_);
     if (!text)
         return std::nullopt;
-    return parseMeminfo(*text);
+    std::optional<PhysicalMemory> figures = parseMeminfo(*text);
+    if (figures && !meminfoSwap_) {
+        std::optional<std::string> swaps = readSmallFile(procRoot_ + "/swaps");
+        figures->swapFreeBytes = swaps ? parseDiskSwapFree(*swaps) : 0;
+    }
+    return figures;
+}
+
+std::optional<MemoryLimit> MemoryInfoLinux::ownMemoryLimit() {
+    return readCgroupMemoryLimit(procRoot_, fsRoot_);
+}
+
+std::optional<MemoryPressure> MemoryInfoLinux::memoryPressure() {
+    std::optional<std::string> text = readSmallFile(procRoot_ + "/pressure/memory");
+    std::optional<MemoryPressure> pressure = text ? parseMemoryPressure(*text) : std::nullopt;
+    if (pressure) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        pressure->sampledAtUs =
+            static_cast<std::uint64_t>(now.tv_sec) * 1'000'000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000u;
+    }
+    return pressure;
+}
+
+std::optional<int> MemoryInfoLinux::oomScoreAdjust() {
+    std::optional<std::string> text = readSmallFile(procRoot_ + "/self/oom_score_adj");
+    int value = 0;
+    if (!text || std::from_chars(text->data(), text->data() + text->size(), value).ec != std::errc{})
+        return std::nullopt;
+    return value;
+}
+
+bool MemoryInfoLinux::setOomScoreAdjust(int value) {
+    int fd = ::open((procRoot_ + "/self/oom_score_adj").c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const std::string text = std::to_string(value) + "\n";
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return written;
 }
 
 std::uint32_t MonotonicTickClock::GetTickCount() {

@@ -10,21 +10,38 @@ namespace kelvora {
 
 // MemTotal, MemAvailable and SwapFree of a meminfo text (kB of 1024 bytes); nothing when the first two are missing.
 std::optional<PhysicalMemory> parseMeminfo(std::string_view text);
+// Free swap of a /proc/swaps text in bytes, counting only swap that is not held in RAM (zram, RAM disks).
+std::uint64_t parseDiskSwapFree(std::string_view text);
+// The "some" line of a /proc/pressure/memory text; nothing when it is missing or broken.
+std::optional<MemoryPressure> parseMemoryPressure(std::string_view text);
+// A small file's whole contents in one buffer; nothing when it cannot be read or is over 1 MiB.
+std::optional<std::string> readSmallFile(const std::string& path);
+// The tightest memory limit of the process's cgroups (v1 memory controller and v2) and their ancestors, read through
+// <procRoot>/self/cgroup and <procRoot>/self/mountinfo; mount points are taken below `fsRoot`.
+std::optional<MemoryLimit> readCgroupMemoryLimit(const std::string& procRoot, const std::string& fsRoot);
 
-// Reads <procRoot>/meminfo with one open, one read and one close per sample.
+// Reads <procRoot>/meminfo with one open, one read and one close per sample, and the rest from the same /proc tree.
 class MemoryInfoLinux : public MemoryInfo {
 public:
-    explicit MemoryInfoLinux(const std::string& procRoot = "/proc");
-    // Reads the figures from `path` itself instead of a /proc tree.
+    // `fsRoot` prefixes the mount points of cgroup file systems (fixture trees in tests).
+    explicit MemoryInfoLinux(const std::string& procRoot = "/proc", std::string fsRoot = "");
+    // Reads the figures from `path` itself instead of a /proc tree; the rest still comes from /proc.
     static MemoryInfoLinux fromMeminfoFile(std::string path);
 
     std::optional<PhysicalMemory> GlobalMemoryStatus() override;
+    std::optional<MemoryLimit> ownMemoryLimit() override;
+    std::optional<MemoryPressure> memoryPressure() override;
+    std::optional<int> oomScoreAdjust() override;
+    bool setOomScoreAdjust(int value) override;
     const std::string& meminfoPath() const { return path_; }
 
 private:
     struct FilePath {};
-    MemoryInfoLinux(FilePath, std::string path) : path_(std::move(path)) {}
+    MemoryInfoLinux(FilePath, std::string path) : path_(std::move(path)), procRoot_("/proc"), meminfoSwap_(true) {}
     std::string path_;
+    std::string procRoot_;
+    std::string fsRoot_;
+    bool meminfoSwap_ = false; // a meminfo fixture's SwapFree stands for the disk swap
 };
 
 // CLOCK_MONOTONIC in milliseconds, truncated to 32 bits so it wraps like the system tick count.
