@@ -10,7 +10,7 @@ std::string installedDataFolder(const std::string& programFolder, const Director
     const std::size_t slash = programFolder.rfind('/');
     if (slash == std::string::npos)
         return programFolder;
-    const std::string shared = programFolder.substr(0, slash) + "/share/kelvora-2008";
+    std::string shared = programFolder.substr(0, slash) + "/share/kelvora-2008";
     if (tree.exists(resolveWindowsPath(shared + "\\languages", tree)))
         return shared;
     return programFolder;
