@@ -15,11 +15,6 @@
 namespace kelvora {
 namespace {
 
-std::string where(const QWidget* widget) {
-    return (widget->objectName() + QStringLiteral(" '") + widget->property("text").toString() + QLatin1Char('\''))
-        .toStdString();
-}
-
 // A label's text laid out in the label's own rectangle stays inside it. One line is judged by its ink, since the
 // line box's reserve for the font's tallest glyphs may overhang a tight label without cutting a glyph.
 bool textFits(const QLabel* label) {
@@ -53,7 +48,7 @@ TEST(Scale, PicturesAreDrawnForTheScreenAndEveryControlAndTextFitsInEveryLanguag
 
         // Twice-resolution pictures on any scaled screen, so a picture is never enlarged.
         for (const PictureBox* box : window.findChildren<PictureBox*>())
-            EXPECT_EQ(box->picture().devicePixelRatio(), std::ceil(ratio)) << where(box);
+            EXPECT_EQ(box->picture().devicePixelRatio(), std::ceil(ratio)) << box->objectName().toStdString();
 
         const QWidget* area = window.clientArea();
         for (int page = 0; page < frmMain::kPages; ++page) {
@@ -65,11 +60,11 @@ TEST(Scale, PicturesAreDrawnForTheScreenAndEveryControlAndTextFitsInEveryLanguag
                 if (!isControl || !control->isVisibleTo(&window) || control->objectName().isEmpty())
                     continue;
                 const QRect place(control->mapTo(area, QPoint(0, 0)), control->size());
-                EXPECT_TRUE(area->rect().contains(place)) << where(control);
+                EXPECT_TRUE(area->rect().contains(place)) << control->objectName().toStdString();
                 if (const auto* label = qobject_cast<const QLabel*>(control)) {
-                    EXPECT_TRUE(textFits(label)) << where(control);
+                    EXPECT_TRUE(textFits(label)) << control->objectName().toStdString();
                 } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
-                    EXPECT_LE(button->sizeHint().width(), button->width()) << where(control);
+                    EXPECT_LE(button->sizeHint().width(), button->width()) << control->objectName().toStdString();
                 }
             }
         }
