@@ -1,18 +1,7 @@
-"""The .deb made by CPack from BUILD_DIR: extracted into a temporary root, validated, started from there under Xvfb
-(.ci/run also installs it for real).
+"""test_package.py BUILD_DIR: the .deb CPack makes from BUILD_DIR, extracted into a temporary root, validated and
+started from there under Xvfb (.ci/run also installs it for real)."""
 
-    test_package.py BUILD_DIR [unittest options]"""
-
-import glob
-import os
-import shutil
-import stat
-import struct
-import subprocess
-import sys
-import tempfile
-import time
-import unittest
+import glob, os, shutil, stat, struct, subprocess, sys, tempfile, time, unittest  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402
@@ -23,9 +12,7 @@ ENTRY = "usr/share/applications/%s.desktop" % APP_ID
 METAINFO = "usr/share/metainfo/%s.metainfo.xml" % APP_ID
 README = "usr/share/kelvora-2008/languages/English/readme.txt"
 
-
-def run(args):
-    return subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+run = lambda args: subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)  # noqa: E731
 
 
 class PackageTest(unittest.TestCase):
@@ -47,9 +34,7 @@ class PackageTest(unittest.TestCase):
             self.assertRegex(f.read(), r"(?m)^Exec=kelvora2008\n(.*\n)*Icon=%s$" % APP_ID)
         with open(os.path.join(root, "etc/security/limits.d/kelvora-2008.conf")) as f:
             self.assertRegex(f.read(), r"(?m)^@kelvora\s+-\s+nice\s+-10$")
-        depends = run(["dpkg-deb", "-f", deb, "Depends"]).stdout
-        self.assertIn("libqt6widgets6", depends, "dependencies computed from the binary")
-        self.assertIn("qt6-qpa-plugins", depends)
+        self.assertRegex(run(["dpkg-deb", "-f", deb, "Depends"]).stdout, "qt6-qpa-plugins.*libqt6widgets6")
         for command in (["desktop-file-validate", os.path.join(root, ENTRY)],
                         ["appstreamcli", "validate", "--no-net", os.path.join(root, METAINFO)],
                         ["lintian", "--fail-on", "error", "--tag-display-limit", "0", deb]):
