@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's pictures (banner, navigation panel, hover bar, update tile, version picture, footer strip,
-program icon) into resources/images/ as PNG files. Standard library only; run it again after changing a picture."""
+program icon) into resources/images/ as PNG files, each window picture also at twice the resolution (name@2x.png, for
+screens scaled by 2), and the icon as SVG too. Standard library only; run it again after changing a picture."""
 
 import math
 import os
@@ -19,10 +20,13 @@ BORDER = (190, 172, 226)
 
 
 class Canvas:
-    def __init__(self, width, height, background=(255, 255, 255, 0.0)):
-        self.w, self.h = width, height
+    """Drawing calls take logical coordinates; the pixels are `scale` times as many per axis."""
+
+    def __init__(self, width, height, background=(255, 255, 255, 0.0), scale=1):
+        self.k = scale
+        self.w, self.h = width * scale, height * scale
         r, g, b, a = background
-        self.px = [[float(r), float(g), float(b), float(a)] for _ in range(width * height)]
+        self.px = [[float(r), float(g), float(b), float(a)] for _ in range(self.w * self.h)]
 
     def blend(self, x, y, rgb, alpha):
         if alpha <= 0:
@@ -35,26 +39,29 @@ class Canvas:
 
     def shape(self, inside, colour, alpha=1.0, box=None):
         """Paints where inside(x, y) holds; colour is an RGB triple or a function of (x, y)."""
-        x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
+        k = self.k
+        x0, y0, x1, y1 = [v * k for v in box] if box else (0, 0, self.w, self.h)
         x0, y0, x1, y1 = max(0, int(x0)), max(0, int(y0)), min(self.w, int(math.ceil(x1))), min(self.h, int(math.ceil(y1)))
         for y in range(y0, y1):
             for x in range(x0, x1):
                 hits = 0
                 for sy in range(SUB):
                     for sx in range(SUB):
-                        if inside(x + (sx + 0.5) / SUB, y + (sy + 0.5) / SUB):
+                        if inside((x + (sx + 0.5) / SUB) / k, (y + (sy + 0.5) / SUB) / k):
                             hits += 1
                 if hits:
-                    rgb = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+                    rgb = colour((x + 0.5) / k, (y + 0.5) / k) if callable(colour) else colour
                     self.blend(x, y, rgb, alpha * hits / (SUB * SUB))
 
     def fill(self, colour, alpha=1.0):
         for y in range(self.h):
             for x in range(self.w):
-                rgb = colour(x + 0.5, y + 0.5) if callable(colour) else colour
+                rgb = colour((x + 0.5) / self.k, (y + 0.5) / self.k) if callable(colour) else colour
                 self.blend(x, y, rgb, alpha)
 
     def save(self, name):
+        if self.k != 1:
+            name = name.replace(".png", "@%dx.png" % self.k)
         rows = bytearray()
         for y in range(self.h):
             rows.append(0)
@@ -174,8 +181,8 @@ def emblem(canvas, cx, cy, r):
                      (255, 255, 255), 1.0, (bx - 1, cy - r, bx + bar + 1, cy + r))
 
 
-def banner():
-    c = Canvas(876, 63)
+def banner(scale):
+    c = Canvas(876, 63, scale=scale)
     c.fill(lambda x, y: mix(mix(VIOLET_DEEP, LAVENDER, x / 700), (255, 255, 255), 0.12 * (1 - y / 63)))
     for cx, cy, r, a in ((520, -40, 120, 0.08), (700, 70, 90, 0.07), (330, 90, 70, 0.05), (820, 10, 40, 0.1)):
         c.shape(circle(cx, cy, r), (255, 255, 255), a)
@@ -186,8 +193,8 @@ def banner():
     c.save("banner.png")
 
 
-def nav_panel():
-    c = Canvas(162, 173)
+def nav_panel(scale):
+    c = Canvas(162, 173, scale=scale)
     c.shape(rounded_rect(0, 0, 162, 173, 5), vertical(LAVENDER_PALE, (234, 226, 248), 0, 173))
     c.shape(rounded_rect(0, 0, 162, 12, 5), vertical(LINK, LAVENDER, 0, 12))
     c.shape(lambda x, y: 6 <= y <= 12, vertical(LINK, LAVENDER, 0, 12), 1.0, (0, 6, 162, 12))
@@ -198,16 +205,16 @@ def nav_panel():
     c.save("navpanel.png")
 
 
-def hover_bar():
-    c = Canvas(162, 23)
+def hover_bar(scale):
+    c = Canvas(162, 23, scale=scale)
     c.shape(rounded_rect(0, 0, 162, 23, 3), vertical((236, 228, 250), (210, 194, 240), 0, 23))
     outline(c, 0, 0, 162, 23, 3, (176, 150, 218))
     c.shape(polygon([(9, 7), (16, 11.5), (9, 16)]), VIOLET)
     c.save("hoverbar.png")
 
 
-def update_tile():
-    c = Canvas(163, 75)
+def update_tile(scale):
+    c = Canvas(163, 75, scale=scale)
     c.shape(rounded_rect(0, 0, 163, 75, 6), vertical(LAVENDER_PALE, (226, 216, 246), 0, 75))
     outline(c, 0, 0, 163, 75, 6, BORDER)
     c.shape(circle(32, 36, 21), vertical(LINK, VIOLET_DEEP, 15, 57), 1.0, (10, 14, 54, 58))
@@ -215,15 +222,15 @@ def update_tile():
     c.save("updatetile.png")
 
 
-def version_picture():
-    c = Canvas(106, 24)
+def version_picture(scale):
+    c = Canvas(106, 24, scale=scale)
     c.shape(rounded_rect(0, -6, 106, 24, 6), vertical((240, 236, 248), (214, 204, 234), 0, 24))
     c.shape(lambda x, y: y >= 23, BORDER, 1.0, (0, 23, 106, 24))
     c.save("version.png")
 
 
-def footer_strip():
-    c = Canvas(294, 35)
+def footer_strip(scale):
+    c = Canvas(294, 35, scale=scale)
     c.fill(vertical((240, 235, 250), (214, 202, 238), 0, 35))
     c.shape(lambda x, y: y < 1, BORDER, 1.0, (0, 0, 294, 1))
     c.save("footer.png")
@@ -242,16 +249,37 @@ def icon(size):
     c.save("kelvora-%d.png" % size)
 
 
+def icon_svg():
+    """The icon of icon() as vector shapes, for the desktop's scalable icon folder."""
+    def stroke(ax, ay, bx, by):
+        return ('<line x1="%g" y1="%g" x2="%g" y2="%g" stroke="#fff" stroke-width="%g" stroke-linecap="round"/>'
+                % (ax * 256, ay * 256, bx * 256, by * 256, 0.11 * 256))
+    top, bottom = ("#%02x%02x%02x" % c for c in (LINK, VIOLET_DEEP))
+    parts = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">',
+        '<defs><linearGradient id="g" x1="0" y1="0" x2="0" y2="1">'
+        '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/></linearGradient></defs>' % (top, bottom),
+        '<rect x="10.24" y="10.24" width="235.52" height="235.52" rx="51.2" fill="url(#g)"/>',
+        stroke(0.34, 0.26, 0.34, 0.74), stroke(0.37, 0.52, 0.66, 0.26), stroke(0.46, 0.45, 0.68, 0.74),
+        '<circle cx="192" cy="128" r="17.92" fill="#%02x%02x%02x"/>' % LAVENDER,
+        '</svg>',
+    ]
+    with open(os.path.join(OUT, "kelvora.svg"), "w") as f:
+        f.write("\n".join(parts) + "\n")
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
-    banner()
-    nav_panel()
-    hover_bar()
-    update_tile()
-    version_picture()
-    footer_strip()
-    for size in (16, 32, 48, 64, 128, 256):
+    for scale in (1, 2):
+        banner(scale)
+        nav_panel(scale)
+        hover_bar(scale)
+        update_tile(scale)
+        version_picture(scale)
+        footer_strip(scale)
+    for size in (16, 24, 32, 48, 64, 128, 256):
         icon(size)
+    icon_svg()
 
 
 if __name__ == "__main__":

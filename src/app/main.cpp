@@ -29,7 +29,7 @@ std::string vendorUrl() {
 QIcon programIcon() {
     kelvora::loadArtwork();
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/images/kelvora-%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     app.setWindowIcon(programIcon());
+    // Ties the windows to the menu entry, so desktops show its name and icon for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.talvek.Kelvora2008"));
     // The splash closes before the main window shows, and the hidden update window must not keep the program
     // alive: the program ends when the main window has closed, not when some last window did.
     app.setQuitOnLastWindowClosed(false);

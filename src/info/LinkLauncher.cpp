@@ -50,7 +50,7 @@ void LinkLauncher::open(Link link) {
 std::string LinkLauncher::resolveTarget(const LinkTarget& target) const {
     if (target.kind == LinkKind::Url)
         return vendorUrl_ + target.path;
-    return files_.resolvePath(files_.programFolder() + target.path);
+    return files_.resolvePath(files_.dataFolder() + target.path);
 }
 
 } // namespace kelvora

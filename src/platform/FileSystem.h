@@ -15,6 +15,10 @@ public:
     // The folder that holds the executable, without a trailing separator.
     virtual std::string programFolder() const = 0;
 
+    // The folder that holds languages/ (the language files and documents): the program folder, unless the system's
+    // install layout keeps them elsewhere.
+    virtual std::string dataFolder() const { return programFolder(); }
+
     // Maps a path written the Windows way (backslashes, folder names in any letter case) onto the native path of an
     // existing file or folder; returns the path with native separators when nothing matches.
     virtual std::string resolvePath(const std::string& windowsPath) const = 0;

@@ -52,7 +52,7 @@ int fieldNumber(const std::vector<std::string>& field) {
 }
 
 std::string fileNameFor(const FileSystem& files, const std::string& name) {
-    return files.programFolder() + "\\languages\\" + name + "\\" + name + ".txt";
+    return files.dataFolder() + "\\languages\\" + name + "\\" + name + ".txt";
 }
 
 // A file whose name begins with "." is hidden, and a hidden file counts as absent.

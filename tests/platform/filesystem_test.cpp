@@ -76,6 +76,24 @@ TEST(WindowsPaths, ComponentsMatchWithoutRegardToCase) {
         EXPECT_EQ(files.resolvePath(windows), expected) << windows;
 }
 
+TEST(InstallLayout, LanguagesBesideTheExecutableFirstThenInTheSharedFolder) {
+    const std::string shared = "/usr/share/kelvora-2008";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"/usr/bin/languages/English/English.txt", shared + "/languages/English/English.txt"}, "/usr/bin"},
+        {{"/usr/bin/LANGUAGES/x.txt"}, "/usr/bin"},
+        {{shared + "/languages/English/English.txt"}, shared},
+        {{shared + "/readme.txt", "/usr/languages/x.txt"}, "/usr/bin"},
+        {{}, "/usr/bin"},
+    };
+    for (const auto& [paths, expected] : cases) {
+        fake::FakeFileSystem files;
+        files.setProgramFolder("/usr/bin");
+        for (const std::string& path : paths)
+            files.addFile(path, "x");
+        EXPECT_EQ(files.dataFolder(), expected) << testing::PrintToString(paths);
+    }
+}
+
 TEST(LinuxFileSystem, ResolvesAndReadsRealFiles) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.path() + "/languages/Polish");

@@ -34,16 +34,22 @@ PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessib
     : QWidget(parent), fit_(fit) {
     loadArtwork();
     pixmap_.load(resource);
+    // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
+    pixmap2x_.load(QString(resource).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
     setAccessibleName(accessibleName);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+const QPixmap& PictureBox::picture() const {
+    return devicePixelRatioF() > 1.0 && !pixmap2x_.isNull() ? pixmap2x_ : pixmap_;
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (fit_ == Fit::Stretch)
-        painter.drawPixmap(rect(), pixmap_);
+        painter.drawPixmap(rect(), picture());
     else
-        painter.drawPixmap(0, 0, pixmap_);
+        painter.drawPixmap(0, 0, picture());
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

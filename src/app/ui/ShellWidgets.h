@@ -20,6 +20,9 @@ public:
     enum class Fit { Natural, Stretch };
     PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent);
 
+    // The picture drawn on this widget's screen: the twice-resolution one (resource name@2x.png) on a scaled screen.
+    const QPixmap& picture() const;
+
 signals:
     void clicked();
 
@@ -31,6 +34,7 @@ protected:
 
 private:
     QPixmap pixmap_;
+    QPixmap pixmap2x_;
     Fit fit_;
     bool pressed_ = false;
 };

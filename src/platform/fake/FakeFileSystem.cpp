@@ -1,5 +1,6 @@
 #include "platform/fake/FakeFileSystem.h"
 
+#include "platform/InstallLayout.h"
 #include "platform/TextLines.h"
 #include "platform/WindowsPath.h"
 
@@ -47,6 +48,10 @@ std::vector<std::string> FakeFileSystem::namesIn(const std::string& folder) cons
     for (const std::string& path : folders_)
         collect(path);
     return names;
+}
+
+std::string FakeFileSystem::dataFolder() const {
+    return installedDataFolder(programFolder_, FakeDirectories(*this));
 }
 
 std::string FakeFileSystem::resolvePath(const std::string& windowsPath) const {

@@ -18,6 +18,7 @@ public:
     void setUnreadable(const std::string& path) { unreadable_.insert(path); }
 
     std::string programFolder() const override { return programFolder_; }
+    std::string dataFolder() const override;
     std::string resolvePath(const std::string& windowsPath) const override;
     bool isRegularFile(const std::string& path) const override { return files_.count(path) != 0; }
     std::optional<std::vector<std::string>> readTextLines(const std::string& path) const override;

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/FileSystem.h"
+#include "platform/InstallLayout.h"
 #include "platform/TextLines.h"
 #include "platform/WindowsPath.h"
 
@@ -48,6 +49,8 @@ public:
             return ".";
         return slash == 0 ? "/" : target.substr(0, slash);
     }
+
+    std::string dataFolder() const override { return installedDataFolder(programFolder(), RealDirectories()); }
 
     std::string resolvePath(const std::string& windowsPath) const override {
         return resolveWindowsPath(windowsPath, RealDirectories());

@@ -114,7 +114,11 @@ bool spawnHelper(const std::string& helperPath, const std::string& url, const Cu
 std::string fetchHelperPath() {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path() / "kelvora2008-fetch").string();
+    const std::filesystem::path beside = self.parent_path() / "kelvora2008-fetch";
+    // An installed program keeps its helper out of the PATH, in ../libexec/kelvora-2008 relative to itself.
+    const std::filesystem::path installed = self.parent_path().parent_path() / "libexec/kelvora-2008/kelvora2008-fetch";
+    return (std::filesystem::exists(beside, error) || !std::filesystem::exists(installed, error) ? beside : installed)
+        .string();
 }
 
 HelperTransfer::HelperTransfer(std::string helperPath, CurlTransferOptions options)

@@ -9,7 +9,7 @@
 
 namespace kelvora {
 
-// The fetch helper beside the running program (kelvora2008-fetch in the executable's folder).
+// The fetch helper: kelvora2008-fetch beside the running program, else in its ../libexec/kelvora-2008 when installed.
 std::string fetchHelperPath();
 
 // HTTP GET run by the fetch helper in a process of its own, so the program itself never loads libcurl and its
