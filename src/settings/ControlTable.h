@@ -10,7 +10,19 @@ namespace kelvora {
 class StringTable;
 
 // What a control is; it decides how much of the control's width its text may use.
-enum class ControlKind { Label, Link, Button, CheckBox, OptionButton, ComboBox, ListBox, Tab, StatusLine, Picture, Line };
+enum class ControlKind {
+    Label,
+    Link,
+    Button,
+    CheckBox,
+    OptionButton,
+    ComboBox,
+    ListBox,
+    Tab,
+    StatusLine,
+    Picture,
+    Line
+};
 
 enum class TextAlign { Left, Centre, Right };
 
@@ -49,8 +61,8 @@ struct ControlSpec {
     // The string-table slot of its caption; a list shows `items` consecutive slots from it.
     int slot = kNoSlot;
     int items = 1;
-    // Texts composed at run time, checked instead of the bare slot: "{218} 999 {219}" is slot 218, " 999 ", slot 219; several
-    // alternatives are separated by "|".
+    // Texts composed at run time, checked instead of the bare slot: "{218} 999 {219}" is slot 218, " 999 ", slot 219;
+    // several alternatives are separated by "|".
     const char* composed = nullptr;
 };
 

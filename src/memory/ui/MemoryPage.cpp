@@ -10,8 +10,8 @@
 
 #include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
-#include "memory/MemoryPageControls.h"
 #include "memory/MainTicker.h"
+#include "memory/MemoryPageControls.h"
 #include "memory/ui/MemoryWidgets.h"
 #include "platform/MemoryInfo.h"
 #include "settings/StringTable.h"
@@ -103,8 +103,9 @@ void MemoryPage::connectHandlers() {
 }
 
 void MemoryPage::applyTexts() {
-    for (QWidget* control : std::initializer_list<QWidget*>{Label13_, OptionLevel_[0], OptionLevel_[1], OptionLevel_[2],
-                                                            Label14_, CheckOptionRAM_[0], CheckOptionRAM_[1], Command3_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Label13_, OptionLevel_[0], OptionLevel_[1], OptionLevel_[2], Label14_,
+                                         CheckOptionRAM_[0], CheckOptionRAM_[1], Command3_})
         applyCaption(control, services_.strings, memoryPageControls());
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "alert/AlertControls.h"
 #include "app/MainWindowControls.h"
 #include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
@@ -36,7 +37,8 @@ int roomBelowTop(ControlTable table, const ControlSpec& control) {
     int bottom = own.bottom() + 1;
     for (const ControlSpec& other : table) {
         const QRect place = pixelPlace(other);
-        if (&other != &control && other.kind != ControlKind::Picture && place.intersects(own) && place.top() > own.top())
+        if (&other != &control && other.kind != ControlKind::Picture && place.intersects(own) &&
+            place.top() > own.top())
             bottom = std::min(bottom, place.top());
     }
     return bottom - own.top();
@@ -47,10 +49,11 @@ TEST(TextFit, EveryCaptionFitsItsControlInEveryLanguage) {
                 QFontInfo(windowFont()).family().contains(QLatin1String("Calibri")))
         << "the windows' font (or its metric match Carlito) is not installed";
     const std::pair<const char*, ControlTable> surfaces[] = {
-        {"main window", mainWindowControls()}, {"information page", informationPageControls()},
-        {"CPU page", cpuPageControls()},       {"memory page", memoryPageControls()},
+        {"main window", mainWindowControls()},     {"information page", informationPageControls()},
+        {"CPU page", cpuPageControls()},           {"memory page", memoryPageControls()},
         {"settings page", settingsPageControls()}, {"splash", splashControls()},
-        {"About window", aboutControls()},     {"update window", updateWindowControls()},
+        {"About window", aboutControls()},         {"update window", updateWindowControls()},
+        {"alert popup", alertControls()},
     };
     for (const char* language : {"English", "Polish", "Deutsch"}) {
         const StringTable strings = languageTable(language);
@@ -61,8 +64,8 @@ TEST(TextFit, EveryCaptionFitsItsControlInEveryLanguage) {
                 const int width = pixelPlace(control).width() - textInset(control.kind);
                 for (const std::string& text : shownTexts(control, strings)) {
                     const QString shown = uiText(text);
-                    const std::string where = std::string(language) + ", " + surface + ", " + control.name + ": \"" +
-                                              text + "\"";
+                    const std::string where =
+                        std::string(language) + ", " + surface + ", " + control.name + ": \"" + text + "\"";
                     if (control.wraps) {
                         const QSize size = wrappedTextSize(shown, controlFont(control), width);
                         EXPECT_LE(size.width(), width) << where;
