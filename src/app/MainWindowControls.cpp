@@ -73,6 +73,15 @@ constexpr std::array kSettingsPage{
     ControlSpec{.name = "Command2", .kind = K::Button, .place = px(296, 40, 81, 25), .slot = 197},
 };
 
+constexpr ControlSpec menu(const char* name, int slot) {
+    return {.name = name, .kind = K::Menu, .slot = slot};
+}
+
+constexpr std::array kMainMenu{
+    menu("prog1", 177), menu("za", 178),   menu("pom1", 179), menu("read1", 182),
+    menu("lic1", 183),  menu("spru", 184), menu("strw", 185), menu("oprog", 186),
+};
+
 constexpr std::array kSplash{
     ControlSpec{.name = "Image39", .kind = K::Picture, .place = px(0, 0, 876, 63)},
     ControlSpec{.name = "Line2", .kind = K::Line, .place = {0, 940, 10320, 15}},
@@ -91,6 +100,10 @@ ControlTable informationPageControls() {
 
 ControlTable settingsPageControls() {
     return kSettingsPage;
+}
+
+ControlTable mainMenuControls() {
+    return kMainMenu;
 }
 
 ControlTable splashControls() {

@@ -10,6 +10,8 @@ ControlTable mainWindowControls();
 // The information page (x1) and the settings page (x4), relative to their page container.
 ControlTable informationPageControls();
 ControlTable settingsPageControls();
+// The menu bar's menus and items, in menu order.
+ControlTable mainMenuControls();
 // The splash window.
 ControlTable splashControls();
 

@@ -21,7 +21,8 @@ enum class ControlKind {
     Tab,
     StatusLine,
     Picture,
-    Line
+    Line,
+    Menu // a menu or menu item: it has no place of its own and sizes itself to its text
 };
 
 enum class TextAlign { Left, Centre, Right };

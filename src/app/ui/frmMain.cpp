@@ -124,14 +124,13 @@ void frmMain::applyTexts() {
     const StringTable& s = services_.strings;
     applyCaption(Label11_, s, informationPageControls());
     applyCaption(Command1_, s, informationPageControls());
-    prog1_->setTitle(uiText(s[177]));
-    za_->setText(uiText(s[178]));
-    pom1_->setTitle(uiText(s[179]));
-    read1_->setText(uiText(s[182]));
-    lic1_->setText(uiText(s[183]));
-    spru_->setText(uiText(s[184]));
-    strw_->setText(uiText(s[185]));
-    oprog_->setText(uiText(s[186]));
+    auto menuCaption = [&s](const QObject* item) {
+        return controlCaption(s, mainMenuControls(), item->objectName().toLatin1().constData());
+    };
+    prog1_->setTitle(menuCaption(prog1_));
+    pom1_->setTitle(menuCaption(pom1_));
+    for (QAction* item : {za_, read1_, lic1_, spru_, strw_, oprog_})
+        item->setText(menuCaption(item));
     for (LinkLabel* label : navLabels_)
         applyCaption(label, s, mainWindowControls());
     applyCaption(Label21_, s, mainWindowControls());
