@@ -1,6 +1,9 @@
 #include "alert/ui/FrmNewAlert.h"
 
+#include "alert/AlertControls.h"
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
+#include "app/ui/WrapLabel.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -23,13 +26,9 @@ QSize screenTwips() {
     return pixels * kTwipsPerPixel;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, const QFont& font) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    label->setFont(font);
-    return label;
+// The popup's texts lie over its header and background; a wrapped message advances its lines like the system's.
+QLabel* makeLabel(QWidget* parent, const char* name) {
+    return placeControl(new WrapLabel(parent), alertControls(), name);
 }
 
 } // namespace
@@ -47,17 +46,15 @@ frmNewAlert::frmNewAlert()
     setPalette(background);
     setAutoFillBackground(true);
 
-    QLabel* header = makeLabel(this, "Label1", QRect(24, 8, 153, 17), windowFont(11.25, true));
+    QLabel* header = makeLabel(this, "Label1");
     header->setText(QStringLiteral("Kelvora"));
     QPalette white = header->palette();
     white.setColor(QPalette::WindowText, Qt::white);
     header->setPalette(white);
 
-    lblTitle_ = makeLabel(this, "lblTitle", QRect(8, 40, 169, 17), windowFont(9.75, true));
+    lblTitle_ = makeLabel(this, "lblTitle");
     lblTitle_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblAlert_ = makeLabel(this, "lblAlert", QRect(16, 56, 153, 81), windowFont(9.75, false));
-    lblAlert_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblAlert_->setWordWrap(true);
+    lblAlert_ = makeLabel(this, "lblAlert");
     lblAlert_->setText(QStringLiteral("Your text here"));
 
     placeWindow();

@@ -69,8 +69,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
 }
 
-LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
-    setTextFormat(Qt::PlainText);
+LinkLabel::LinkLabel(QWidget* parent) : WrapLabel(parent) {
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
 }

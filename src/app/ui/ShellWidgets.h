@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "app/ui/QtText.h"
+#include "app/ui/WrapLabel.h"
 #include <QPixmap>
 #include <QWidget>
 
@@ -40,7 +41,7 @@ private:
 };
 
 // A label that acts as a link: hand pointer, reports the mouse moving over it and a click (press and release on it).
-class LinkLabel : public QLabel {
+class LinkLabel : public WrapLabel {
     Q_OBJECT
 public:
     explicit LinkLabel(QWidget* parent);

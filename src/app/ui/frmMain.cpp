@@ -13,7 +13,9 @@
 #include <QTabWidget>
 #include <QWindow>
 
+#include "app/MainWindowControls.h"
 #include "app/ShellLogic.h"
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/ShellWidgets.h"
@@ -33,7 +35,6 @@ constexpr int kClientWidth = 568;
 constexpr int kClientHeight = 358;
 constexpr int kGlobalTickMs = 100;
 constexpr int kAutoUpdateDelayMs = 1000;
-constexpr int kSlotVersion = 119;
 constexpr int kSlotLanguageSaved = 220;
 
 } // namespace
@@ -103,7 +104,7 @@ void frmMain::Form_Load() {
 
     // From here the first failure ends the initialisation; the window is shown all the same.
     try {
-        Label1_->setText(uiText(services_.strings[kSlotVersion]) + QLatin1Char(' ') +
+        Label1_->setText(controlCaption(services_.strings, mainWindowControls(), "Label1") + QLatin1Char(' ') +
                          QString::fromStdString(programVersionText()));
         memoryPage_->setDefaults();
         startGlobalTimer();
@@ -121,28 +122,27 @@ void frmMain::Form_Load() {
 
 void frmMain::applyTexts() {
     const StringTable& s = services_.strings;
-    Label11_->setText(uiText(s[211]));
-    Command1_->setText(uiText(s[135]));
-    prog1_->setTitle(uiText(s[177]));
-    za_->setText(uiText(s[178]));
-    pom1_->setTitle(uiText(s[179]));
-    read1_->setText(uiText(s[182]));
-    lic1_->setText(uiText(s[183]));
-    spru_->setText(uiText(s[184]));
-    strw_->setText(uiText(s[185]));
-    oprog_->setText(uiText(s[186]));
-    for (int i = 0; i < kHoverBars; ++i)
-        navLabels_[static_cast<std::size_t>(i)]->setText(uiText(s[187 + i]));
-    Label21_->setText(uiText(s[193]));
+    applyCaption(Label11_, s, informationPageControls());
+    applyCaption(Command1_, s, informationPageControls());
+    auto menuCaption = [&s](const QObject* item) {
+        return controlCaption(s, mainMenuControls(), item->objectName().toLatin1().constData());
+    };
+    prog1_->setTitle(menuCaption(prog1_));
+    pom1_->setTitle(menuCaption(pom1_));
+    for (QAction* item : {za_, read1_, lic1_, spru_, strw_, oprog_})
+        item->setText(menuCaption(item));
+    for (LinkLabel* label : navLabels_)
+        applyCaption(label, s, mainWindowControls());
+    applyCaption(Label21_, s, mainWindowControls());
     // The tile's picture does what its text says; assistive tools read it the same way.
     Image9_->setAccessibleName(Label21_->text());
-    Label22_->setText(uiText(s[135]));
-    for (int i = 0; i < kPages; ++i)
-        pages_[static_cast<std::size_t>(i)]->setTabText(0, uiText(s[187 + i]));
-    Label9_->setText(uiText(s[194]));
-    Label10_->setText(uiText(s[195]));
-    Label12_->setText(uiText(s[196]));
-    Command2_->setText(uiText(s[197]));
+    applyCaption(Label22_, s, mainWindowControls());
+    for (QTabWidget* page : pages_)
+        page->setTabText(0, controlCaption(s, mainWindowControls(), page->objectName().toLatin1().constData()));
+    applyCaption(Label9_, s, informationPageControls());
+    applyCaption(Label10_, s, informationPageControls());
+    applyCaption(Label12_, s, settingsPageControls());
+    applyCaption(Command2_, s, settingsPageControls());
     cpuPage_->applyTexts();
     memoryPage_->applyTexts();
 }

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QScreen>
 
+#include "app/MainWindowControls.h"
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ShellWidgets.h"
 #include "settings/LanguageSetting.h"
@@ -14,7 +16,6 @@ namespace kelvora {
 
 namespace {
 
-constexpr int kSlotNotice = 100;
 constexpr int kTickMs = 300;
 constexpr int kTicksShown = 3;
 
@@ -35,20 +36,14 @@ frmSplash::frmSplash(const StringTable& strings)
 
     auto* image39 = new PictureBox(QStringLiteral(":/images/banner.png"), PictureBox::Fit::Natural,
                                    QString::fromUtf8(kAppTitle), this);
-    image39->setObjectName(QStringLiteral("Image39"));
-    image39->setGeometry(0, 0, 876, 63);
+    placeControl(image39, splashControls(), "Image39");
     image39->setCursor(Qt::WaitCursor);
 
-    auto* line2 = new QFrame(this);
-    line2->setObjectName(QStringLiteral("Line2"));
-    line2->setGeometry(0, 63, 688, 1);
+    auto* line2 = placeControl(new QFrame(this), splashControls(), "Line2");
     line2->setStyleSheet(QStringLiteral("background-color: rgb(176, 156, 214);"));
 
-    Label2_ = new QLabel(this);
-    Label2_->setObjectName(QStringLiteral("Label2"));
-    Label2_->setGeometry(-56, 68, 441, 17);
+    Label2_ = placeControl(new QLabel(this), splashControls(), "Label2");
     Label2_->setTextFormat(Qt::PlainText);
-    Label2_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2_->setCursor(Qt::WaitCursor);
 
     tmrTime_.setInterval(kTickMs);
@@ -56,7 +51,7 @@ frmSplash::frmSplash(const StringTable& strings)
 }
 
 void frmSplash::Form_Load() {
-    Label2_->setText(uiText(strings_[kSlotNotice]));
+    applyCaption(Label2_, strings_, splashControls());
     Label2_->setAccessibleName(Label2_->text());
     tmrTime_.setInterval(kTickMs);
     tmrTime_.start();

@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
+#include "info/AboutControls.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
 #include "platform/Shell.h"
@@ -14,7 +16,7 @@
 namespace kelvora {
 namespace {
 
-constexpr int kLabelHeight = 17;
+constexpr int kSlotAboutTitle = 118;
 constexpr int kSeparatorLeft = 8;
 constexpr int kSeparatorRight = 472;
 constexpr int kSeparatorTops[] = {72, 216};
@@ -61,20 +63,16 @@ FrmAbout::FrmAbout(AppServices& services, QWidget* owner)
 
 FrmAbout::~FrmAbout() = default;
 
-QLabel* FrmAbout::addLabel(const char* name, const QString& text, int left, int top, int width, int height) {
-    auto* label = new QLabel(text, this);
-    label->setObjectName(QString::fromLatin1(name));
+QLabel* FrmAbout::addLabel(const char* name, const QString& text) {
+    auto* label = placeControl(new QLabel(text, this), aboutControls(), name);
     label->setTextFormat(Qt::PlainText);
-    label->setGeometry(left, top, width, height);
     return label;
 }
 
-ClickLabel* FrmAbout::addLink(const char* name, const QString& text, int left, int top, int width) {
-    auto* link = new ClickLabel(this);
-    link->setObjectName(QString::fromLatin1(name));
+ClickLabel* FrmAbout::addLink(const char* name, const QString& text) {
+    auto* link = placeControl(new ClickLabel(this), aboutControls(), name);
     link->setTextFormat(Qt::PlainText);
     link->setText(text);
-    link->setGeometry(left, top, width, kLabelHeight);
     link->setCursor(Qt::PointingHandCursor);
     link->setAutoFillBackground(true);
     QPalette palette = link->palette();
@@ -86,42 +84,26 @@ ClickLabel* FrmAbout::addLink(const char* name, const QString& text, int left, i
 
 void FrmAbout::Form_Load() {
     const StringTable& strings = services_.strings;
-    auto text = [&strings](int slot) { return uiText(strings[slot]); };
-    setWindowTitle(text(118));
+    auto text = [&strings](const char* name) { return controlCaption(strings, aboutControls(), name); };
+    setWindowTitle(uiText(strings[kSlotAboutTitle]));
 
-    auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("Image4"));
-    icon->setGeometry(8, 8, 32, 32);
+    auto* icon = placeControl(new QLabel(this), aboutControls(), "Image4");
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
 
-    addLabel("Label88", QStringLiteral("Kelvora 2008"), 48, 8, 201, kLabelHeight);
-    addLabel("Label86", text(119), 48, 24, 49, kLabelHeight);
-    auto* version = new ClickLabel(this);
-    version->setObjectName(QStringLiteral("Label1"));
+    addLabel("Label88", QStringLiteral("Kelvora 2008"));
+    addLabel("Label86", text("Label86"));
+    auto* version = placeControl(new ClickLabel(this), aboutControls(), "Label1");
     version->setTextFormat(Qt::PlainText);
-    version->setGeometry(96, 24, 89, kLabelHeight);
     version->setAutoFillBackground(true);
     version->setText(QString::fromStdString(programVersionText()));
     connect(version, &ClickLabel::clicked, this, &QDialog::close);
-    addLabel("Label84", text(100), 8, 48, 465, kLabelHeight);
+    for (const char* name : {"Label84", "Label81", "Label79", "Label5", "Label6", "Label7", "Label8", "Label9"})
+        addLabel(name, text(name));
+    addLabel("Label78", QStringLiteral("Talvek"));
+    addLabel("Label4", QString::fromStdString(services_.shell.GetComputerName()));
 
-    addLabel("Label81", text(120), 8, 80, 105, kLabelHeight)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel("Label79", text(121), 16, 96, 97, kLabelHeight)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel("Label78", QStringLiteral("Talvek"), 120, 96, 121, kLabelHeight);
-    addLabel("Label5", text(122), 8, 112, 105, kLabelHeight)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    addLabel("Label4", QString::fromStdString(services_.shell.GetComputerName()), 120, 112, 137, kLabelHeight);
-
-    QLabel* heading = addLabel("Label6", text(125), 272, 80, 193, kLabelHeight);
-    QFont bold = font();
-    bold.setBold(true);
-    heading->setFont(bold);
-    addLabel("Label7", text(126), 272, 96, 209, kLabelHeight);
-    addLabel("Label8", text(127), 272, 136, 209, kLabelHeight);
-    addLabel("Label9", text(128), 272, 176, 209, kLabelHeight);
-
-    links_ = {addLink("Label14", displayAddress(services_.vendorUrl), 120, 80, 137),
-              addLink("Label15", text(135), 272, 112, 97), addLink("Label16", text(135), 272, 152, 113),
-              addLink("Label17", text(135), 272, 192, 105)};
+    links_ = {addLink("Label14", displayAddress(services_.vendorUrl)), addLink("Label15", text("Label15")),
+              addLink("Label16", text("Label16")), addLink("Label17", text("Label17"))};
     auto launcher = [this](void (LinkLauncher::*open)()) {
         return [this, open] {
             LinkLauncher links(services_.registry, services_.shell, services_.files, services_.vendorUrl);
@@ -133,9 +115,7 @@ void FrmAbout::Form_Load() {
     connect(links_[2], &ClickLabel::clicked, this, launcher(&LinkLauncher::OpenForum));
     connect(links_[3], &ClickLabel::clicked, this, launcher(&LinkLauncher::OpenContactPage));
 
-    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    ok->setObjectName(QStringLiteral("Command3"));
-    ok->setGeometry(376, 280, 97, 25);
+    auto* ok = placeControl(new QPushButton(QStringLiteral("&OK"), this), aboutControls(), "Command3");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 }

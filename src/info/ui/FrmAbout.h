@@ -34,8 +34,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QLabel* addLabel(const char* name, const QString& text, int left, int top, int width, int height);
-    ClickLabel* addLink(const char* name, const QString& text, int left, int top, int width);
+    QLabel* addLabel(const char* name, const QString& text);
+    ClickLabel* addLink(const char* name, const QString& text);
     void Form_Load();
     void underlineOnly(ClickLabel* hoveredLink);
 

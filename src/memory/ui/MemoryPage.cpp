@@ -8,8 +8,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "memory/MainTicker.h"
+#include "memory/MemoryPageControls.h"
 #include "memory/ui/MemoryWidgets.h"
 #include "platform/MemoryInfo.h"
 #include "settings/StringTable.h"
@@ -17,23 +19,12 @@
 namespace kelvora {
 namespace {
 
-// Twips of the page layout to the nearest pixel at 96 dpi.
-int px(int twips) {
-    return (twips + 7) / 15;
-}
-QRect twips(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
+template <typename W> W* place(QWidget* parent, const char* name) {
+    return placeControl(new W(parent), memoryPageControls(), name);
 }
 
-template <typename W> W* place(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* widget = new W(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QLabel* placeLabel(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
-    auto* label = place<QLabel>(parent, name, geometry);
+QLabel* placeLabel(QWidget* parent, const char* name, const QString& caption) {
+    auto* label = place<QLabel>(parent, name);
     label->setTextFormat(Qt::PlainText);
     label->setText(caption);
     return label;
@@ -64,45 +55,40 @@ MemoryPage::~MemoryPage() {
 
 void MemoryPage::buildControls() {
     resize(385, 257);
-    Label13_ = placeLabel(this, "Label13", twips(120, 480, 2655, 255), QStringLiteral("Poziom optymalizacji:"));
+    Label13_ = placeLabel(this, "Label13", QStringLiteral("Poziom optymalizacji:"));
     const std::array<const char*, 3> levelNames{"OptionLevel0", "OptionLevel1", "OptionLevel2"};
-    const std::array<QRect, 3> levelPlaces{twips(240, 720, 1335, 255), twips(240, 980, 1335, 255),
-                                           twips(240, 1240, 1455, 255)};
     const std::array<QString, 3> levelCaptions{QStringLiteral("Szybki"), QStringLiteral("Normalny"),
                                                QStringLiteral("Najlepszy")};
     levelGroup_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
         auto& option = OptionLevel_[static_cast<std::size_t>(i)];
-        option = place<QRadioButton>(this, levelNames[static_cast<std::size_t>(i)],
-                                     levelPlaces[static_cast<std::size_t>(i)]);
+        option = place<QRadioButton>(this, levelNames[static_cast<std::size_t>(i)]);
         option->setText(levelCaptions[static_cast<std::size_t>(i)]);
         levelGroup_->addButton(option, i);
     }
-    Command3_ = place<QPushButton>(this, "Command3", twips(3360, 480, 1695, 375));
+    Command3_ = place<QPushButton>(this, "Command3");
     Command3_->setText(QStringLiteral("Optymalizuj!"));
-    GaugePic_ = place<GaugeFrame>(this, "GaugePic", twips(5280, 480, 375, 2175));
+    GaugePic_ = place<GaugeFrame>(this, "GaugePic");
     GaugePic_->empty();
 
-    Label14_ = placeLabel(this, "Label14", twips(120, 1680, 3015, 255), QStringLiteral("Optymalizuj pamięć:"));
-    CheckOptionRAM_[0] = place<QCheckBox>(this, "CheckOptionRAM0", twips(480, 1920, 3255, 255));
+    Label14_ = placeLabel(this, "Label14", QStringLiteral("Optymalizuj pamięć:"));
+    CheckOptionRAM_[0] = place<QCheckBox>(this, "CheckOptionRAM0");
     CheckOptionRAM_[0]->setText(QStringLiteral("co:"));
-    TimeCombo_ = place<QComboBox>(this, "TimeCombo", twips(720, 2170, 2535, 345));
+    TimeCombo_ = place<QComboBox>(this, "TimeCombo");
     TimeCombo_->setEditable(false);
-    CheckOptionRAM_[1] = place<QCheckBox>(this, "CheckOptionRAM1", twips(480, 2520, 4455, 255));
+    CheckOptionRAM_[1] = place<QCheckBox>(this, "CheckOptionRAM1");
     CheckOptionRAM_[1]->setText(QStringLiteral("Kiedy wolna pamięć spadnie do:"));
 
     const std::array<const char*, 3> percentNames{"OptionRAMPercent0", "OptionRAMPercent1", "OptionRAMPercent2"};
-    const std::array<int, 3> percentLefts{720, 1560, 2400};
     percentGroup_ = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
         auto& option = OptionRAMPercent_[static_cast<std::size_t>(i)];
-        option = place<QRadioButton>(this, percentNames[static_cast<std::size_t>(i)],
-                                     twips(percentLefts[static_cast<std::size_t>(i)], 2800, 735, 255));
+        option = place<QRadioButton>(this, percentNames[static_cast<std::size_t>(i)]);
         option->setText(QStringLiteral("%1%").arg((i + 1) * 10));
         percentGroup_->addButton(option, i);
     }
-    NextOptimizeLabel_ = placeLabel(this, "NextOptimizeLabel", twips(120, 3120, 5535, 255), QString());
-    InfoPic_ = place<StatusStrip>(this, "InfoPic", twips(120, 3480, 5535, 255));
+    NextOptimizeLabel_ = placeLabel(this, "NextOptimizeLabel", QString());
+    InfoPic_ = place<StatusStrip>(this, "InfoPic");
 }
 
 void MemoryPage::connectHandlers() {
@@ -117,14 +103,10 @@ void MemoryPage::connectHandlers() {
 }
 
 void MemoryPage::applyTexts() {
-    const StringTable& strings = services_.strings;
-    Label13_->setText(uiText(strings[203]));
-    for (int i = 0; i < 3; ++i)
-        OptionLevel_[static_cast<std::size_t>(i)]->setText(uiText(strings[204 + i]));
-    Label14_->setText(uiText(strings[207]));
-    CheckOptionRAM_[0]->setText(uiText(strings[208]));
-    CheckOptionRAM_[1]->setText(uiText(strings[209]));
-    Command3_->setText(uiText(strings[210]));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Label13_, OptionLevel_[0], OptionLevel_[1], OptionLevel_[2], Label14_,
+                                         CheckOptionRAM_[0], CheckOptionRAM_[1], Command3_})
+        applyCaption(control, services_.strings, memoryPageControls());
 }
 
 void MemoryPage::setDefaults() {

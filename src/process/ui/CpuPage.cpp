@@ -7,7 +7,9 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
+#include "process/CpuPageControls.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
 #include "process/ui/ProcessListDelegate.h"
@@ -44,18 +46,14 @@ private:
 
 namespace {
 
-QLabel* makeLabel(QWidget* parent, const char* name, QRect geometry) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
+QLabel* makeLabel(QWidget* parent, const char* name) {
+    auto* label = placeControl(new QLabel(parent), cpuPageControls(), name);
     label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
     return label;
 }
 
-QRadioButton* makeOption(QWidget* parent, QButtonGroup* group, const QString& name, int index, QRect geometry) {
-    auto* option = new QRadioButton(parent);
-    option->setObjectName(name);
-    option->setGeometry(geometry);
+QRadioButton* makeOption(QWidget* parent, QButtonGroup* group, const char* name, int index) {
+    auto* option = placeControl(new QRadioButton(parent), cpuPageControls(), name);
     group->addButton(option, index);
     return option;
 }
@@ -64,20 +62,17 @@ QRadioButton* makeOption(QWidget* parent, QButtonGroup* group, const QString& na
 
 CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
     : QWidget(parent), services_(services), mainWindow_(mainWindow) {
-    // Geometry in pixels: the page's twips divided by 15.
-    Label15_ = makeLabel(this, "Label15", QRect(8, 32, 369, 17));
+    Label15_ = makeLabel(this, "Label15");
     nonFocusGroup_ = new QButtonGroup(this);
-    OptionNonFocus_[0] = makeOption(this, nonFocusGroup_, QStringLiteral("OptionNonFocus0"), 0, QRect(16, 56, 89, 13));
-    OptionNonFocus_[1] = makeOption(this, nonFocusGroup_, QStringLiteral("OptionNonFocus1"), 1, QRect(128, 56, 97, 13));
-    Label16_ = makeLabel(this, "Label16", QRect(8, 80, 353, 17));
+    OptionNonFocus_[0] = makeOption(this, nonFocusGroup_, "OptionNonFocus0", 0);
+    OptionNonFocus_[1] = makeOption(this, nonFocusGroup_, "OptionNonFocus1", 1);
+    Label16_ = makeLabel(this, "Label16");
     focusGroup_ = new QButtonGroup(this);
-    OptionFocus_[0] = makeOption(this, focusGroup_, QStringLiteral("OptionFocus0"), 0, QRect(16, 104, 105, 13));
-    OptionFocus_[1] = makeOption(this, focusGroup_, QStringLiteral("OptionFocus1"), 1, QRect(128, 104, 97, 13));
-    ProcessesLabel_ = makeLabel(this, "ProcessesLabel", QRect(8, 120, 361, 17));
+    OptionFocus_[0] = makeOption(this, focusGroup_, "OptionFocus0", 0);
+    OptionFocus_[1] = makeOption(this, focusGroup_, "OptionFocus1", 1);
+    ProcessesLabel_ = makeLabel(this, "ProcessesLabel");
 
-    ProcessList_ = new QListWidget(this);
-    ProcessList_->setObjectName(QStringLiteral("ProcessList"));
-    ProcessList_->setGeometry(8, 144, 369, 109);
+    ProcessList_ = placeControl(new QListWidget(this), cpuPageControls(), "ProcessList");
     ProcessList_->setSortingEnabled(false);
     ProcessList_->setUniformItemSizes(true); // one size for every row keeps a rebuild of many rows cheap
     listDelegate_ = new ProcessListDelegate(ProcessList_);
@@ -101,13 +96,9 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
 CpuPage::~CpuPage() = default;
 
 void CpuPage::applyTexts() {
-    const StringTable& s = services_.strings;
-    Label15_->setText(uiText(s[198]));
-    OptionNonFocus_[0]->setText(uiText(s[199]));
-    OptionNonFocus_[1]->setText(uiText(s[200]));
-    Label16_->setText(uiText(s[201]));
-    OptionFocus_[0]->setText(uiText(s[202]));
-    OptionFocus_[1]->setText(uiText(s[199]));
+    for (QWidget* control : std::initializer_list<QWidget*>{Label15_, OptionNonFocus_[0], OptionNonFocus_[1], Label16_,
+                                                            OptionFocus_[0], OptionFocus_[1]})
+        applyCaption(control, services_.strings, cpuPageControls());
 }
 
 void CpuPage::setDefaults() {

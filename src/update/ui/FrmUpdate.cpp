@@ -7,11 +7,13 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "update/UpdateWindowControls.h"
 
 namespace kelvora {
 namespace {
@@ -52,21 +54,18 @@ void frmUpdate::buildControls() {
     setFixedSize(361, 90);
     setCursor(Qt::WaitCursor);
 
-    lblInfo_ = new QLabel(uiText(services_.strings[kSlotCheckingCaption]), this);
-    lblInfo_->setObjectName(QStringLiteral("lblInfo"));
+    const ControlTable table = updateWindowControls();
+    lblInfo_ = placeControl(new QLabel(this), table, "lblInfo");
+    applyCaption(lblInfo_, services_.strings, table);
     lblInfo_->setTextFormat(Qt::PlainText);
-    lblInfo_->setGeometry(8, 8, 332, 15);
 
-    PB1_ = new QProgressBar(this);
-    PB1_->setObjectName(QStringLiteral("PB1"));
+    PB1_ = placeControl(new QProgressBar(this), table, "PB1");
     PB1_->setRange(0, kProgressFull);
     PB1_->setValue(0);
     PB1_->setTextVisible(false);
-    PB1_->setGeometry(8, 32, 345, 17);
 
-    cmdCanc_ = new QPushButton(uiText(services_.strings[kSlotCancelCaption]), this);
-    cmdCanc_->setObjectName(QStringLiteral("cmdCanc"));
-    cmdCanc_->setGeometry(272, 56, 81, 25);
+    cmdCanc_ = placeControl(new QPushButton(this), table, "cmdCanc");
+    applyCaption(cmdCanc_, services_.strings, table);
 }
 
 void frmUpdate::Timer1_Timer() {

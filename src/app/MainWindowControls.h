@@ -1,0 +1,18 @@
+#pragma once
+
+#include "settings/ControlTable.h"
+
+namespace kelvora {
+
+// The main window's own items in window coordinates, bottom of the stacking order first; the tabs x1 ... x4 are
+// the page containers, all at one place.
+ControlTable mainWindowControls();
+// The information page (x1) and the settings page (x4), relative to their page container.
+ControlTable informationPageControls();
+ControlTable settingsPageControls();
+// The menu bar's menus and items, in menu order.
+ControlTable mainMenuControls();
+// The splash window.
+ControlTable splashControls();
+
+} // namespace kelvora

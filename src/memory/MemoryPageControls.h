@@ -1,0 +1,10 @@
+#pragma once
+
+#include "settings/ControlTable.h"
+
+namespace kelvora {
+
+// The memory page (x3), relative to its page container.
+ControlTable memoryPageControls();
+
+} // namespace kelvora

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "settings/ControlTable.h"
+
+namespace kelvora {
+
+// The on-demand update window's controls.
+ControlTable updateWindowControls();
+
+} // namespace kelvora
