@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <filesystem>
 #include <fstream>
@@ -357,6 +358,34 @@ TEST(PriorityEffectTest, TheForegroundClassGetsTheCpuTimeTheBackgroundOneGivesUp
     }
     std::printf("CPU time over one second, foreground : background = %.1f : 1\n", seconds[0] / seconds[1]);
     EXPECT_GE(seconds[0], 3 * seconds[1]);
+}
+
+TEST(ForegroundWindowsTest, AWindowsProcessIsTheOneTheXServerNamesNotTheOneItClaims) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t server = ::fork(); // an X server of the test's own, on a display number it picks
+    if (server == 0) {
+        ::execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-nolisten", "tcp", nullptr);
+        ::_exit(127);
+    }
+    ASSERT_GT(server, 0);
+    const std::shared_ptr<void> end(nullptr, [=](void*) { ::kill(server, SIGTERM), ::waitpid(server, nullptr, 0); });
+    ::close(ready[1]);
+    char number[16] = {};
+    if (::read(ready[0], number, sizeof number - 1) <= 0)
+        GTEST_SKIP() << "Xvfb could not be started";
+    ::setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
+    xcb_connection_t* client = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(client)).data;
+    const xcb_window_t window = xcb_generate_id(client);
+    xcb_create_window(client, 0, window, screen->root, 0, 0, 9, 9, 0, 0, screen->root_visual, 0, nullptr);
+    auto* atom = xcb_intern_atom_reply(client, xcb_intern_atom(client, 0, 11, "_NET_WM_PID"), nullptr);
+    const auto claimed = static_cast<std::uint32_t>(::getppid()); // the window claims to be its parent's
+    xcb_change_property(client, XCB_PROP_MODE_REPLACE, window, atom->atom, XCB_ATOM_CARDINAL, 32, 1, &claimed);
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(client, xcb_get_input_focus(client), nullptr)); // all of it has arrived
+    EXPECT_EQ(createForegroundWindows()->GetWindowThreadProcessId(window), static_cast<std::uint32_t>(::getpid()));
+    xcb_disconnect(client);
 }
 
 TEST(ForegroundWindowsTest, WithoutADisplayThereIsNoForegroundWindow) {
