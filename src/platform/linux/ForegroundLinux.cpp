@@ -45,7 +45,8 @@ public:
         if (serverPidsAreOurs_)
             if (std::uint32_t pid = serverSidePid(id))
                 return pid;
-        // The server cannot tell (a connection over the network, no X-Resource): the property, for a local client.
+        // The server cannot tell (a client over the network, no X-Resource, a PID namespace other than ours): the
+        // property then, and only from a client on this host.
         return clientMachine(id) == hostName_ && !hostName_.empty() ? claimedPid(id) : 0;
     }
 
@@ -71,8 +72,8 @@ private:
         hostName_ = thisHostName();
         resourceQueries_ = supportsClientIds();
         // The server names processes in its own PID namespace: they are ours only if it names this one right.
-        serverPidsAreOurs_ = resourceQueries_ &&
-                             serverSidePid(xcb_get_setup(connection_)->resource_id_base) == std::uint32_t(::getpid());
+        const auto ourPid = static_cast<std::uint32_t>(::getpid());
+        serverPidsAreOurs_ = resourceQueries_ && serverSidePid(xcb_get_setup(connection_)->resource_id_base) == ourPid;
     }
 
     // The X-Resource extension's client-id query (version 1.2); asking a server without it would close the
@@ -92,16 +93,17 @@ private:
     std::uint32_t serverSidePid(std::uint32_t resource) {
         if (!resourceQueries_)
             return 0;
-        const xcb_res_client_id_spec_t spec{resource, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+        const xcb_res_client_id_spec_t query{resource, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
         xcb_res_query_client_ids_reply_t* reply =
-            xcb_res_query_client_ids_reply(connection_, xcb_res_query_client_ids(connection_, 1, &spec), nullptr);
+            xcb_res_query_client_ids_reply(connection_, xcb_res_query_client_ids(connection_, 1, &query), nullptr);
         if (!reply) {
             dropIfBroken();
             return 0;
         }
         std::uint32_t pid = 0;
+        // Only process ids were asked for: a value of four bytes is one.
         for (auto it = xcb_res_query_client_ids_ids_iterator(reply); it.rem > 0; xcb_res_client_id_value_next(&it))
-            if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) != 0 && it.data->length >= 4)
+            if (it.data->length >= 4)
                 pid = *xcb_res_client_id_value_value(it.data);
         std::free(reply);
         return pid;
