@@ -208,6 +208,9 @@ TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
     EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 19}, {11, 19}, {12, 19}}));
     processes->ApplyHeldChanges();
     EXPECT_EQ(proc.read("10/autogroup").substr(0, 2), "19");
+    EXPECT_FALSE(editor->SetPriorityClass(ABOVE_NORMAL_PRIORITY_CLASS)); // the threads may not go below 0...
+    processes->ApplyHeldChanges();
+    EXPECT_EQ(proc.read("10/autogroup")[0], '0'); // ...and the group goes as near to -5 as this program may
 }
 
 TEST_F(FixtureProcTest, TheForegroundGroupIsWrittenFirstAndRefusedGroupsAreRetriedOnLaterTicks) {
@@ -223,8 +226,7 @@ TEST_F(FixtureProcTest, TheForegroundGroupIsWrittenFirstAndRefusedGroupsAreRetri
     auto processes = createLinuxProcesses(rateLimited);
     StringTable strings;
     fake::FakeForegroundWindows foreground;
-    foreground.foreground = 0x77;
-    foreground.owners = {{0x77, 50}};
+    foreground.owners[foreground.foreground = 0x77] = 50;
     NullView view;
     PriorityOptimizer optimizer(strings, *processes, foreground, view);
     optimizer.OptionNonFocus_Click(1); // the sweep's below normal, then above normal for the foreground

@@ -337,11 +337,13 @@ private:
                 return;
             known = groupNice_.emplace(session, current).first;
         }
-        // A group's nice goes below 0 only within this program's own limit, and is raised only if it could be
-        // brought back.
-        if (known->second == nice || std::min(known->second, nice) < std::min(0, options_.credentials.lowestNice))
+        // A group's nice goes below 0 only within this program's own limit: an ask beyond it gets as near as it
+        // may. A group that something privileged put lower still is left, as it could not be brought back.
+        const int floor = std::min(0, options_.credentials.lowestNice);
+        const int wanted = std::max(nice, floor);
+        if (known->second == wanted || known->second < floor)
             return;
-        heldGroups_.insert(heldGroups_.begin(), {session, pid, nice});
+        heldGroups_.insert(heldGroups_.begin(), {session, pid, wanted});
     }
 
     bool mayChangePriorityOf(const std::string& base) {
