@@ -58,6 +58,10 @@ public:
     // 98/Me family: each process's executable file field (260 characters, NUL-padded) in snapshot order,
     // or nothing when no snapshot can be taken.
     virtual std::optional<std::vector<std::string>> ProcessSnapshot() = 0;
+
+    // Applies the changes the system takes only at a limited rate, which SetPriorityClass held back: the one
+    // asked for last first; what is refused for now stays for the next call. Nothing to do on most systems.
+    virtual void ApplyHeldChanges() {}
 };
 
 // The foreground window and the process that owns it.

@@ -108,7 +108,13 @@ void PriorityOptimizer::UpdateForegroundPriority() {
     LastForegroundWindow = window;
     RefreshProcessList(false);
     SetForegroundPriority(window);
+    // The foreground process was asked for last, so its session group is the first one written.
+    processes_.ApplyHeldChanges();
     RefreshProcessList(true);
+}
+
+void PriorityOptimizer::RetryHeldChanges() {
+    processes_.ApplyHeldChanges();
 }
 
 void PriorityOptimizer::SetForegroundPriority(std::uint64_t Window) {

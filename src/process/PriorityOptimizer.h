@@ -35,6 +35,8 @@ public:
     void UpdateForegroundPriority();
     // Gives the process that owns `Window` ForegroundClass.
     void SetForegroundPriority(std::uint64_t Window);
+    // Every GlobalTimer tick: the changes the system refused for the moment get another try.
+    void RetryHeldChanges();
     // The option pairs: a choice applies the policy at once.
     void OptionFocus_Click(int Index);
     void OptionNonFocus_Click(int Index);

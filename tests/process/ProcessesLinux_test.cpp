@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <filesystem>
 #include <fstream>
@@ -73,6 +75,7 @@ public:
         unsigned effectiveUid = 1000;
         std::string exe = "/usr/bin/tool"; // empty: no executable link
         std::vector<int> threads{};        // the main thread is added
+        int threadNice = 0;                // the other threads'
     };
 
     void add(const Entry& e) {
@@ -87,6 +90,10 @@ public:
             stat << " 0";
         stat << ' ' << e.policy << " 0 0 0\n";
         write(dir + "/stat", stat.str());
+        for (int tid : e.threads) // of a thread the backend reads only its nice
+            write(dir + "/task/" + std::to_string(tid) + "/stat",
+                  "1 (t) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 " + std::to_string(e.threadNice) + " 1\n");
+        write(dir + "/limits", "Limit  Soft Limit  Hard Limit\nMax nice priority  20  20\n"); // back down to 0
         write(dir + "/status", "Name:\t" + e.comm + "\nState:\tS\nUid:\t" + std::to_string(e.realUid) + "\t" +
                                    std::to_string(e.effectiveUid) + "\t0\t0\nGid:\t0\t0\t0\t0\n");
         write(dir + "/autogroup", "/autogroup-" + std::to_string(e.session) + " nice 0\n");
@@ -134,9 +141,10 @@ protected:
         proc.add({.pid = 40, .comm = "no exe", .exe = ""});
         proc.add({.pid = 50, .comm = "setuid", .session = 50, .realUid = 1000, .effectiveUid = 0});
         proc.add({.pid = 60, .comm = "rt", .session = 60, .nice = -3, .policy = SCHED_FIFO, .exe = "/usr/bin/audio"});
+        proc.add({.pid = 70, .comm = "player", .session = 70, .threads = {71}, .threadNice = -5}); // rtkit's doing
     }
 
-    std::unique_ptr<Processes> backend(bool canRaise) {
+    LinuxProcessesOptions options(bool canRaise) {
         LinuxProcessesOptions options;
         options.procRoot = temp.path();
         // Without the capability, a nice limit that lets nice come back down to 0.
@@ -145,8 +153,9 @@ protected:
             niceSet[tid] = nice;
             return true;
         };
-        return createLinuxProcesses(options);
+        return options;
     }
+    std::unique_ptr<Processes> backend(bool canRaise) { return createLinuxProcesses(options(canRaise)); }
 
     test::TempDir temp;
     ProcFixture proc;
@@ -166,12 +175,12 @@ TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
     optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
     optimizer.UpdateForegroundPriority();
 
-    // The real-time process at nice -3 keeps it: this program could not bring it back below 0.
-    const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}};
+    // The real-time process at nice -3 and the player's thread at -5 keep theirs: none could come back below 0.
+    const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}, {70, 10}};
     EXPECT_EQ(niceSet, expected);
     // Rows for readable paths only: the zombie is swept without one.
     EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tNormal", "/usr/bin/tool\tNormal",
-                                                   "/usr/bin/audio\tReal-time"}));
+                                                   "/usr/bin/audio\tReal-time", "/usr/bin/tool\tNormal"}));
 }
 
 TEST_F(FixtureProcTest, ThePrivilegeOpensOtherUsersProcessesButNeverKernelThreads) {
@@ -189,7 +198,7 @@ TEST_F(FixtureProcTest, ThePrivilegeOpensOtherUsersProcessesButNeverKernelThread
 TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
     auto processes = backend(false);
     auto ids = processes->EnumProcesses();
-    EXPECT_EQ(ids.size(), 9u);
+    EXPECT_EQ(ids.size(), 10u);
     auto editor = processes->OpenProcess(PROCESS_SET_INFORMATION, 10);
     auto zombie = processes->OpenProcess(PROCESS_SET_INFORMATION, 30);
     ASSERT_NE(editor, nullptr);
@@ -197,35 +206,35 @@ TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
     EXPECT_EQ(zombie->ExecutablePath(), std::nullopt);
     EXPECT_TRUE(editor->SetPriorityClass(IDLE_PRIORITY_CLASS));
     EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 19}, {11, 19}, {12, 19}}));
+    processes->ApplyHeldChanges();
     EXPECT_EQ(proc.read("10/autogroup").substr(0, 2), "19");
-    // The zombie shares the editor's session: its group already has the value and is not written again.
-    EXPECT_TRUE(zombie->SetPriorityClass(IDLE_PRIORITY_CLASS));
-    EXPECT_EQ(proc.read("30/autogroup").substr(0, 3), "/au");
+    EXPECT_FALSE(editor->SetPriorityClass(ABOVE_NORMAL_PRIORITY_CLASS)); // the threads may not go below 0...
+    processes->ApplyHeldChanges();
+    EXPECT_EQ(proc.read("10/autogroup")[0], '0'); // ...and the group goes as near to -5 as this program may
 }
 
-TEST_F(FixtureProcTest, ANiceThatCouldNotBeUndoneIsNotSet) {
-    auto processes = backend(false);
-    auto editor = processes->OpenProcess(PROCESS_SET_INFORMATION, 10); // at nice 0, may go down to 0
-    ASSERT_NE(editor, nullptr);
-    EXPECT_TRUE(editor->SetPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
-
-    LinuxProcessesOptions options;
-    options.procRoot = temp.path();
-    options.credentials = {1000, false, 20}; // the usual user: nice only ever goes up
-    options.setThreadNice = [this](pid_t tid, int nice) {
-        niceSet[tid] = nice;
-        return true;
+TEST_F(FixtureProcTest, TheForegroundGroupIsWrittenFirstAndRefusedGroupsAreRetriedOnLaterTicks) {
+    std::vector<std::pair<std::uint32_t, int>> written;
+    auto rateLimited = options(true);
+    // The kernel takes one group change per 100 ms: here every other write is refused.
+    rateLimited.setGroupNice = [&written, attempts = 0](std::uint32_t pid, int nice) mutable {
+        if (attempts++ % 2 != 0)
+            return EAGAIN;
+        written.emplace_back(pid, nice);
+        return 0;
     };
-    niceSet.clear();
-    auto strict = createLinuxProcesses(options);
-    editor = strict->OpenProcess(PROCESS_SET_INFORMATION, 10);
-    ASSERT_NE(editor, nullptr);
-    EXPECT_FALSE(editor->SetPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
-    EXPECT_FALSE(editor->SetPriorityClass(IDLE_PRIORITY_CLASS));
-    EXPECT_TRUE(niceSet.empty());
-    // The same value, or a lower one (which the kernel refuses on its own), is still asked for.
-    EXPECT_TRUE(editor->SetPriorityClass(NORMAL_PRIORITY_CLASS));
-    EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 0}, {11, 0}, {12, 0}}));
+    auto processes = createLinuxProcesses(rateLimited);
+    StringTable strings;
+    fake::FakeForegroundWindows foreground;
+    foreground.owners[foreground.foreground = 0x77] = 50;
+    NullView view;
+    PriorityOptimizer optimizer(strings, *processes, foreground, view);
+    optimizer.OptionNonFocus_Click(1); // the sweep's below normal, then above normal for the foreground
+    for (int tick = 0; tick < 7; ++tick)
+        optimizer.RetryHeldChanges();
+    // The foreground's group at once, then one a tick, the editor's through the zombie that shares it.
+    EXPECT_EQ(written,
+              (std::vector<std::pair<std::uint32_t, int>>{{50, -5}, {70, 10}, {60, 10}, {30, 10}, {20, 10}, {1, 10}}));
 }
 
 TEST_F(FixtureProcTest, TheClassIsReadFromPolicyAndNice) {
@@ -290,7 +299,7 @@ TEST(RealProcessTest, AClassIsSetOnEveryThreadOfTheProcess) {
     ASSERT_GT(child.pid(), 0);
     // The child ends with the test: nothing needs to be undone, so a nice limit does not matter.
     LinuxProcessesOptions options;
-    options.credentials.lowestNice = -20;
+    options.credentials.canRaisePriority = true;
     auto processes = createLinuxProcesses(options);
     auto handle = processes->OpenProcess(PROCESS_SET_INFORMATION, static_cast<std::uint32_t>(child.pid()));
     ASSERT_NE(handle, nullptr);
@@ -316,6 +325,69 @@ TEST(RealProcessTest, ThisProgramCanOpenItselfButNotAKernelThread) {
     if (comm >> name && name == "kthreadd") {
         EXPECT_EQ(processes->OpenProcess(PROCESS_SET_INFORMATION, 2), nullptr);
     }
+}
+
+TEST(PriorityEffectTest, TheForegroundClassGetsTheCpuTimeTheBackgroundOneGivesUp) {
+    if (!currentProcessCredentials().canRaisePriority)
+        GTEST_SKIP() << "needs CAP_SYS_NICE (root, or setpriv --ambient-caps=+sys_nice): else no nice is changed";
+    // Two busy children on one CPU in the test's session group, whose held change the test never applies.
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(::sched_getcpu(), &one);
+    std::vector<std::uint32_t> busy;
+    for (int i = 0; i < 2; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::sched_setaffinity(0, sizeof one, &one);
+            ::alarm(10); // never left spinning, whatever becomes of the test
+            for (volatile unsigned spin = 0;;)
+                spin = spin + 1;
+        }
+        ASSERT_GT(pid, 0);
+        busy.push_back(static_cast<std::uint32_t>(pid));
+    }
+    auto processes = createProcesses();
+    const std::uint32_t classes[] = {ABOVE_NORMAL_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS}; // "Wysoki", "Niski"
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(processes->OpenProcess(PROCESS_SET_INFORMATION, busy[i])->SetPriorityClass(classes[i]));
+    ::sleep(1);
+    double seconds[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        rusage usage{};
+        ::kill(busy[i], SIGKILL);
+        ::wait4(busy[i], nullptr, 0, &usage);
+        seconds[i] = static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6;
+    }
+    std::printf("CPU time over one second, foreground : background = %.1f : 1\n", seconds[0] / seconds[1]);
+    EXPECT_GE(seconds[0], 3 * seconds[1]);
+}
+
+TEST(ForegroundWindowsTest, AWindowsProcessIsTheOneTheXServerNamesNotTheOneItClaims) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t server = ::fork(); // an X server of the test's own, on a display number it picks
+    if (server == 0) {
+        ::execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(ready[1]).c_str(), "-nolisten", "tcp", nullptr);
+        ::_exit(127);
+    }
+    ASSERT_GT(server, 0);
+    const std::shared_ptr<void> end(nullptr, [=](void*) { ::kill(server, SIGTERM), ::waitpid(server, nullptr, 0); });
+    ::close(ready[1]);
+    char number[16] = {};
+    if (::read(ready[0], number, sizeof number - 1) <= 0)
+        GTEST_SKIP() << "Xvfb could not be started";
+    ::setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
+    xcb_connection_t* client = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(client)).data;
+    const xcb_window_t window = xcb_generate_id(client);
+    xcb_create_window(client, 0, window, screen->root, 0, 0, 9, 9, 0, 0, screen->root_visual, 0, nullptr);
+    auto* atom = xcb_intern_atom_reply(client, xcb_intern_atom(client, 0, 11, "_NET_WM_PID"), nullptr);
+    const auto claimed = static_cast<std::uint32_t>(::getppid()); // the window claims to be its parent's
+    xcb_change_property(client, XCB_PROP_MODE_REPLACE, window, atom->atom, XCB_ATOM_CARDINAL, 32, 1, &claimed);
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(client, xcb_get_input_focus(client), nullptr)); // all of it has arrived
+    EXPECT_EQ(createForegroundWindows()->GetWindowThreadProcessId(window), static_cast<std::uint32_t>(::getpid()));
+    xcb_disconnect(client);
 }
 
 TEST(ForegroundWindowsTest, WithoutADisplayThereIsNoForegroundWindow) {

@@ -22,6 +22,7 @@
 #include "info/Version.h"
 #include "info/ui/FrmAbout.h"
 #include "memory/ui/MemoryPage.h"
+#include "process/PriorityOptimizer.h"
 #include "process/ui/CpuPage.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
@@ -160,6 +161,8 @@ void frmMain::GlobalTimer_Timer() {
         memoryPage_->RefreshMemoryPanel();
     if (due.checkPriority)
         cpuPage_->UpdateForegroundPriority();
+    else
+        cpuPage_->optimizer().RetryHeldChanges(); // one more try for what the kernel refused for now
 }
 
 void frmMain::enableTimer3() {

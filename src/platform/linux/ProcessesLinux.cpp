@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <map>
 #include <string_view>
+#include <utility>
 
 namespace kelvora {
 namespace {
@@ -33,13 +34,14 @@ std::string_view readSmallFile(const std::string& path, char* buffer, std::size_
     return {buffer, static_cast<std::size_t>(got)};
 }
 
-bool writeSmallFile(const std::string& path, std::string_view text) {
+// 0, or the errno of the failed open or write.
+int writeSmallFile(const std::string& path, std::string_view text) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        return errno;
+    int error = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : errno;
     ::close(fd);
-    return ok;
+    return error;
 }
 
 template <typename T> bool parseNumber(std::string_view text, T& value) {
@@ -53,6 +55,7 @@ struct StatFields {
     long session = 0;
     unsigned long flags = 0;
     int nice = 0;
+    long threads = 1;
     int policy = 0;
 };
 
@@ -66,7 +69,7 @@ std::optional<StatFields> parseStat(std::string_view text) {
     int index = 2; // the field just before `rest`
     bool ok = true;
     while (!rest.empty()) {
-        auto start = rest.find_first_not_of(' ');
+        auto start = rest.find_first_not_of(" \n"); // a line cut short ends the fields
         if (start == std::string_view::npos)
             break;
         rest = rest.substr(start);
@@ -86,6 +89,9 @@ std::optional<StatFields> parseStat(std::string_view text) {
             break;
         case 19:
             ok &= parseNumber(field, fields.nice);
+            break;
+        case 20:
+            ok &= parseNumber(field, fields.threads);
             break;
         case 41:
             ok &= parseNumber(field, fields.policy);
@@ -125,6 +131,25 @@ bool statusOwnedBy(std::string_view status, uid_t uid) {
     return false;
 }
 
+// A nice limit of r lets a process's nice come down to 20 - r.
+int lowestNiceForLimit(std::uint64_t limit) {
+    return 20 - static_cast<int>(std::min<std::uint64_t>(limit, 40));
+}
+
+// The lowest nice the "Max nice priority" line of /proc/PID/limits allows; 20 (none lower) when unreadable.
+int lowestNiceFromLimits(std::string_view limits) {
+    constexpr std::string_view kLine = "\nMax nice priority";
+    auto line = limits.find(kLine);
+    if (line == std::string_view::npos)
+        return 20;
+    std::string_view rest = limits.substr(line + kLine.size());
+    rest = rest.substr(std::min(rest.size(), rest.find_first_not_of(' ')));
+    if (rest.starts_with("unlimited"))
+        return -20;
+    std::uint64_t limit = 0;
+    return parseNumber(rest.substr(0, rest.find(' ')), limit) ? lowestNiceForLimit(limit) : 20;
+}
+
 bool defaultSetThreadNice(pid_t tid, int nice) {
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
 }
@@ -154,6 +179,10 @@ public:
             options_.setThreadNice = defaultSetThreadNice;
         if (!options_.procRoot.empty() && options_.procRoot.back() == '/')
             options_.procRoot.pop_back();
+        if (!options_.setGroupNice)
+            options_.setGroupNice = [root = options_.procRoot](std::uint32_t pid, int nice) {
+                return writeSmallFile(root + '/' + std::to_string(pid) + "/autogroup", std::to_string(nice));
+            };
         readAutogroupSetting();
     }
 
@@ -207,12 +236,64 @@ public:
 
     std::optional<std::vector<std::string>> ProcessSnapshot() override { return std::nullopt; }
 
-    int lowestNice() const { return options_.credentials.lowestNice; }
-
-    bool setProcessNice(std::uint32_t pid, long session, int nice) {
-        std::string base = options_.procRoot + '/' + std::to_string(pid);
+    // Sets every thread that is not at `nice` yet, read first so that a sweep writes only what changes. A thread
+    // is left alone where the change could not be undone: a nice raised above what the kernel lets this program
+    // lower it back to stays so for good, its process's turns in the foreground included (rtkit gives audio
+    // threads a negative nice). The kernel judges a lowering against the target's RLIMIT_NICE, or our CAP_SYS_NICE.
+    bool setProcessNice(std::uint32_t pid, const StatFields& stat, int nice) {
+        const std::string base = options_.procRoot + '/' + std::to_string(pid);
+        std::optional<int> lowest; // read from the target's limits when a thread first needs it
         bool ok = true;
-        bool anyThread = false;
+        for (auto [tid, current] : threadNices(base, pid, stat)) {
+            if (current == nice)
+                continue;
+            if (!lowest)
+                lowest = options_.credentials.canRaisePriority ? -20 : targetLowestNice(base);
+            if (std::min(current, nice) < *lowest) {
+                ok = false;
+                continue;
+            }
+            ok &= options_.setThreadNice(tid, nice);
+        }
+        if (autogroupEnabled_)
+            holdGroupNice(pid, stat.session, nice);
+        return ok;
+    }
+
+    // The kernel takes one session group change per 100 ms without CAP_SYS_ADMIN: the group asked for last (the
+    // foreground process's) is written first, and a change refused for now stays for the next call.
+    void ApplyHeldChanges() override {
+        while (!heldGroups_.empty()) {
+            const HeldGroupNice change = heldGroups_.front();
+            const int error = options_.setGroupNice(change.pid, change.nice);
+            if (error == EAGAIN)
+                return;
+            // Done, or never to be done through this process (it has ended, or the change is not permitted).
+            heldGroups_.erase(heldGroups_.begin());
+            if (error == 0)
+                groupNice_[change.session] = change.nice;
+        }
+    }
+
+private:
+    struct HeldGroupNice {
+        long session;
+        std::uint32_t pid; // the group is written through this process's autogroup file
+        int nice;
+    };
+
+    void readAutogroupSetting() {
+        char buffer[16];
+        auto text = readSmallFile(options_.procRoot + "/sys/kernel/sched_autogroup_enabled", buffer, sizeof buffer);
+        autogroupEnabled_ = !text.empty() && text[0] == '1';
+    }
+
+    // Each thread's id and nice; a process of one thread needs no more than its stat.
+    std::vector<std::pair<pid_t, int>> threadNices(const std::string& base, std::uint32_t pid, const StatFields& stat) {
+        const auto mainThread = std::make_pair(static_cast<pid_t>(pid), stat.nice);
+        if (stat.threads <= 1)
+            return {mainThread};
+        std::vector<std::pair<pid_t, int>> threads;
         if (DIR* dir = ::opendir((base + "/task").c_str())) {
             while (dirent* entry = ::readdir(dir)) {
                 pid_t tid = 0;
@@ -220,42 +301,49 @@ public:
                 auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), tid);
                 if (error != std::errc() || end != name.data() + name.size())
                     continue;
-                anyThread = true;
-                ok &= options_.setThreadNice(tid, nice);
+                if (tid == mainThread.first) {
+                    threads.push_back(mainThread);
+                    continue;
+                }
+                char buffer[1024];
+                const std::string path = base + "/task/" + std::string(name) + "/stat";
+                if (auto threadStat = parseStat(readSmallFile(path, buffer, sizeof buffer)))
+                    threads.emplace_back(tid, threadStat->nice); // a thread that has just ended is passed over
             }
             ::closedir(dir);
         }
-        if (!anyThread)
-            ok = options_.setThreadNice(static_cast<pid_t>(pid), nice);
-        if (autogroupEnabled_)
-            setGroupNice(base, session, nice);
-        return ok;
+        if (threads.empty())
+            threads.push_back(mainThread);
+        return threads;
     }
 
-private:
-    void readAutogroupSetting() {
-        char buffer[16];
-        auto text = readSmallFile(options_.procRoot + "/sys/kernel/sched_autogroup_enabled", buffer, sizeof buffer);
-        autogroupEnabled_ = !text.empty() && text[0] == '1';
+    int targetLowestNice(const std::string& base) {
+        char buffer[4096];
+        return lowestNiceFromLimits(readSmallFile(base + "/limits", buffer, sizeof buffer));
     }
 
     // Nice orders threads only inside one session group: the group's own nice decides between applications.
-    void setGroupNice(const std::string& base, long session, int nice) {
+    // The change is held until ApplyHeldChanges, so that the foreground process's group can go first.
+    void holdGroupNice(std::uint32_t pid, long session, int nice) {
+        std::erase_if(heldGroups_, [session](const HeldGroupNice& held) { return held.session == session; });
         auto known = groupNice_.find(session);
         if (known == groupNice_.end()) {
             char buffer[128];
-            std::string_view text = readSmallFile(base + "/autogroup", buffer, sizeof buffer);
+            std::string_view text =
+                readSmallFile(options_.procRoot + '/' + std::to_string(pid) + "/autogroup", buffer, sizeof buffer);
             auto at = text.find(" nice ");
             int current = 0;
             if (at == std::string_view::npos || !parseNumber(text.substr(at + 6), current))
                 return;
             known = groupNice_.emplace(session, current).first;
         }
-        if (known->second == nice)
+        // A group's nice goes below 0 only within this program's own limit: an ask beyond it gets as near as it
+        // may. A group that something privileged put lower still is left, as it could not be brought back.
+        const int floor = std::min(0, options_.credentials.lowestNice);
+        const int wanted = std::max(nice, floor);
+        if (known->second == wanted || known->second < floor)
             return;
-        // Refused writes (rate limit, missing privilege) are retried by the next walk.
-        if (writeSmallFile(base + "/autogroup", std::to_string(nice)))
-            known->second = nice;
+        heldGroups_.insert(heldGroups_.begin(), {session, pid, wanted});
     }
 
     bool mayChangePriorityOf(const std::string& base) {
@@ -267,16 +355,12 @@ private:
 
     LinuxProcessesOptions options_;
     bool autogroupEnabled_ = false;
-    std::map<long, int> groupNice_; // session -> its group's nice, as last read or written in this walk
+    std::map<long, int> groupNice_;         // session -> its group's nice, as last read or written in this walk
+    std::vector<HeldGroupNice> heldGroups_; // most recently asked first, one per session
 };
 
 bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
-    const int nice = niceForPriorityClass(priorityClass);
-    // A nice raised beyond what this program may lower again would stay so for good, the process's turns
-    // in the foreground included: without the privilege to undo it, leave the process as it is.
-    if (nice > stat_.nice && stat_.nice < owner_.lowestNice())
-        return false;
-    return owner_.setProcessNice(pid_, stat_.session, nice);
+    return owner_.setProcessNice(pid_, stat_, niceForPriorityClass(priorityClass));
 }
 
 } // namespace
@@ -325,13 +409,10 @@ ProcessCredentials currentProcessCredentials() {
         credentials.canRaisePriority = (mask >> kCapSysNice) & 1;
     }
     rlimit limit{};
-    if (credentials.canRaisePriority) {
+    if (credentials.canRaisePriority)
         credentials.lowestNice = -20;
-    } else if (::getrlimit(RLIMIT_NICE, &limit) == 0) {
-        // A limit of r lets nice come down to 20 - r.
-        const rlim_t ceiling = limit.rlim_cur == RLIM_INFINITY ? 40 : std::min<rlim_t>(limit.rlim_cur, 40);
-        credentials.lowestNice = 20 - static_cast<int>(ceiling);
-    }
+    else if (::getrlimit(RLIMIT_NICE, &limit) == 0)
+        credentials.lowestNice = lowestNiceForLimit(limit.rlim_cur == RLIM_INFINITY ? 40 : limit.rlim_cur);
     return credentials;
 }
 

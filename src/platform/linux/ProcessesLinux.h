@@ -20,7 +20,9 @@ int niceForPriorityClass(std::uint32_t priorityClass);
 struct ProcessCredentials {
     uid_t effectiveUid = 0;
     bool canRaisePriority = false; // CAP_SYS_NICE in the effective set
-    int lowestNice = 20;           // the lowest nice it may set: -20 with the capability, else from RLIMIT_NICE
+    // The lowest nice it may give a session group: -20 with the capability, else from its own RLIMIT_NICE.
+    // A thread's nice is judged against the thread's own process's limit instead.
+    int lowestNice = 20;
 };
 
 // Reads this program's own effective uid and capabilities.
@@ -31,9 +33,12 @@ struct LinuxProcessesOptions {
     ProcessCredentials credentials = currentProcessCredentials();
     // Sets one thread's nice; true on success. Replaced in tests that walk a fixture /proc.
     std::function<bool(pid_t tid, int nice)> setThreadNice;
+    // Sets a session group's nice through one of its processes; 0 or the errno (EAGAIN: not now, try later).
+    std::function<int(std::uint32_t pid, int nice)> setGroupNice;
 };
 
-// The /proc backend; an empty setThreadNice means setpriority(2).
+// The /proc backend; an empty setThreadNice means setpriority(2), an empty setGroupNice a write to
+// procRoot/PID/autogroup.
 std::unique_ptr<Processes> createLinuxProcesses(LinuxProcessesOptions options);
 
 } // namespace kelvora
