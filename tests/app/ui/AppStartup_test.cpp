@@ -57,7 +57,12 @@ TEST_F(StartupTest, TheFirstStartReportsTheMissingLanguageAndStoresEnglish) {
     EXPECT_EQ(readCurLang(platform.registry), "English");
     ASSERT_NE(startup.splash(), nullptr);
     EXPECT_TRUE(startup.splash()->isVisible());
-    EXPECT_EQ(startup.splash()->size(), QSize(392, 88));
+    EXPECT_EQ(startup.splash()->findChild<QWidget*>(QStringLiteral("client"))->size(), QSize(392, 88));
+    // A thin frame lies round the client area: no pixel of the window's edge is the white background.
+    const QImage shot = startup.splash()->grab().toImage();
+    for (const QPoint edge :
+         {QPoint(200, 0), QPoint(0, 75), QPoint(shot.width() - 1, 75), QPoint(200, shot.height() - 1)})
+        EXPECT_NE(shot.pixelColor(edge), QColor(Qt::white)) << edge.x() << "," << edge.y();
     startup.splash()->close();
 }
 
