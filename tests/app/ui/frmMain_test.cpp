@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "app/ui/frmMain.h"
 #include "info/ui/FrmAbout.h"
 #include "memory/ui/MemoryPage.h"
+#include "memory/ui/MemoryWidgets.h"
 #include "settings/LanguageSetting.h"
 #include "update/ui/FrmUpdate.h"
 
@@ -262,6 +264,37 @@ TEST_F(MainWindowTest, ClosingTheWindowStopsTheTimerAndFreesTheBlocksOfARunningR
     EXPECT_FALSE(window->globalTimer().isActive());
     EXPECT_EQ(window->globalTimer().interval(), 0);
     EXPECT_EQ(unloaded.count(), 1);
+}
+
+// Fake blocks claimed slowly, so that a release lasts seconds; each claim first runs `onClaim`.
+struct SlowBlocks : fake::FakeBlockAllocator {
+    std::function<void()> onClaim;
+    char16_t* claimBlock() override {
+        QThread::msleep(10);
+        onClaim();
+        return FakeBlockAllocator::claimBlock();
+    }
+};
+
+TEST_F(MainWindowTest, TheTimerKeepsTickingDuringAThresholdRelease) {
+    SlowBlocks blocks;
+    window = std::make_unique<frmMain>(platform.services, actions, &blocks);
+    platform.memory.setMB(1000, 100, 100000); // 10 % free: the first refresh starts a release of 280 blocks
+    load();
+    auto* statusLine = window->memoryPage()->findChild<StatusStrip*>(QStringLiteral("InfoPic"));
+    QString lineMeanwhile;
+    int walksMeanwhile = 0;
+    blocks.onClaim = [&] { // the figures and the foreground window change as the release runs
+        platform.memory.setMB(1000, 800, 100000);
+        platform.foreground.foreground = 0x300;
+        lineMeanwhile = statusLine->line();
+        walksMeanwhile = platform.processes.walks;
+    };
+    const int walksBefore = platform.processes.walks;
+    QTRY_COMPARE_WITH_TIMEOUT(blocks.claims, 280, 20000);
+    EXPECT_TRUE(lineMeanwhile.contains(QStringLiteral("800 MB"))) << "the panel refreshed during the release";
+    EXPECT_GT(walksMeanwhile, walksBefore) << "the priority check ran during the release";
+    window.reset();
 }
 
 TEST_F(MainWindowTest, SavingTheLanguageTellsTheUserThenStoresTheChoice) {
