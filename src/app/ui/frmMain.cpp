@@ -194,6 +194,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
         about_->close();
     if (update_)
         update_->close();
+    // A silent update check in progress ends with the window, so no question follows once the window is gone.
+    if (autoUpd_)
+        autoUpd_->close();
     event->accept();
     emit unloaded();
 }

@@ -300,6 +300,17 @@ TEST_F(MainWindowTest, TheTimerKeepsTickingDuringAThresholdRelease) {
     window.reset();
 }
 
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheSilentUpdateCheck) {
+    load();
+    window->timer3().setInterval(0);
+    window->enableTimer3();
+    QTRY_VERIFY(window->autoUpdateWindow() != nullptr);
+    QPointer<frmAutoUpd> silent = window->autoUpdateWindow();
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(silent.isNull()) << "it goes with the main window, before its check could ask anything";
+}
+
 TEST_F(MainWindowTest, SavingTheLanguageTellsTheUserThenStoresTheChoice) {
     platform.strings.set(220, "Restart to apply");
     ASSERT_TRUE(saveCurLang(platform.registry, "English"));
