@@ -66,6 +66,7 @@ std::vector<std::pair<std::string, bool>> lockFolders(const std::string& slug) {
 // Opens (making it if missing) the lock file of token `name` in the first private folder; -1 when there is none.
 int openLockFile(const std::string& name, std::string* path) {
     const std::string slug = fileNameOf(name);
+    const std::string file = slug + ".lock";
     for (const auto& [folder, make] : lockFolders(slug)) {
         if (make)
             ::mkdir(folder.c_str(), 0700);
@@ -73,12 +74,12 @@ int openLockFile(const std::string& name, std::string* path) {
         if (dir < 0)
             continue;
         // Close-on-exec, so that programs started from here (a browser) never inherit the token.
-        const int fd = ::openat(dir, (slug + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd = ::openat(dir, file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         ::close(dir);
         struct stat info {};
         if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::getuid()) {
             if (path != nullptr)
-                *path = folder + "/" + slug + ".lock";
+                path->assign(folder).append("/").append(file);
             return fd;
         }
         if (fd >= 0)
