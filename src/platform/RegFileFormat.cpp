@@ -248,6 +248,9 @@ std::string trimmedStart(const std::string& line) {
 } // namespace
 
 RegFileContents readRegFile(std::string_view text) {
+    // Some editors start a UTF-8 file with a byte-order mark; it is no part of the text.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     RegFileContents contents;
     const std::string valid = sanitizeUtf8(text);
     contents.clean = valid == text;

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -121,6 +126,26 @@ TEST(MemoryInfoLinux, CountsDiskSwapOnlyReadsPressureAndTheTightestCgroupLimit) 
     EXPECT_EQ(limit(), std::pair(1073741824ul, 838860800ul)); // 224 MiB left in the v1 parent, 412 MiB in the v2 scope
     put(v1 + "box/memory.limit_in_bytes", "max\n");
     EXPECT_EQ(limit(), std::pair(536870912ul, 104857600ul));
+}
+
+TEST(BootTickClock, CountsTheTimeTheMachineSlept) {
+    // A child joins a time namespace whose boot clock is a day ahead of the monotonic one, as after a day asleep.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int offsets = ::unshare(CLONE_NEWTIME) == 0 ? ::open("/proc/self/timens_offsets", O_WRONLY) : -1;
+        if (offsets < 0 || ::write(offsets, "boottime 86400 0", 16) != 16 ||
+            ::setns(::open("/proc/self/ns/time_for_children", O_RDONLY), CLONE_NEWTIME) != 0)
+            ::_exit(77);
+        timespec monotonic{};
+        ::clock_gettime(CLOCK_MONOTONIC, &monotonic);
+        const auto monotonicMs = static_cast<std::uint32_t>(monotonic.tv_sec * 1000 + monotonic.tv_nsec / 1000000);
+        ::_exit((BootTickClock().GetTickCount() - monotonicMs) / 1000 == 86400 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no time namespace may be made here";
+    EXPECT_EQ(status, 0);
 }
 
 TEST(HugePageBlockAllocator, BlocksAreAlignedAndFullOfSpaces) {

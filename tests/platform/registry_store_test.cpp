@@ -98,7 +98,8 @@ TEST(RegFileFormat, EveryValueReadsBackExactly) {
 }
 
 TEST(RegFileFormat, ReadsHandWrittenExports) {
-    const std::string text = "REGEDIT4\r\n\r\n; a comment\r\n"
+    // Saved by an editor that starts the file with a byte-order mark.
+    const std::string text = "\xEF\xBB\xBFREGEDIT4\r\n\r\n; a comment\r\n"
                              "[HKEY_CURRENT_USER\\Software\\TALVEK\\Kelvora 2008\\Settings]\r\n"
                              "\"curLang\"=\"Eng\\\"lish\\\\\"\r\n"
                              "\"bin\"=hex:01,02,\\\r\n"

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/SingleInstance.h"
 #include "platform/linux/LinuxStorePaths.h"
@@ -107,7 +111,32 @@ TEST_F(SingleInstanceTest, LockFileIsNamedAfterTheTitle) {
     test::TempDir temp;
     ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr);
     ScopedEnv tmpdir("TMPDIR", temp.path().c_str());
-    EXPECT_EQ(instanceLockPath(kTitle), temp.path() + "/kelvora-2008-" + std::to_string(::getuid()) + ".lock");
+    const std::string own = temp.path() + "/kelvora-2008-" + std::to_string(::getuid());
+    EXPECT_EQ(instanceLockPath(kTitle), own + "/kelvora-2008.lock");
+    struct stat folder {};
+    EXPECT_TRUE(::stat(own.c_str(), &folder) == 0 && (folder.st_mode & 0777) == 0700);
+}
+
+TEST_F(SingleInstanceTest, WhatAnotherUserMadeInTheTempFolderIsNeverUsed) {
+    if (::getuid() != 0)
+        GTEST_SKIP() << "only root can make files that belong to another user";
+    test::TempDir temp, config;
+    ScopedEnv noRuntime("XDG_RUNTIME_DIR", nullptr), tmpdir("TMPDIR", temp.path().c_str()),
+        configHome("XDG_CONFIG_HOME", config.path().c_str());
+    // Another user came first: made this user's lock file of old and folder, with a lock file in it, and holds both.
+    const std::string taken = temp.path() + "/kelvora-2008-" + std::to_string(::getuid());
+    ASSERT_EQ(::mkdir(taken.c_str(), 0777), 0);
+    std::vector<int> held;
+    for (const std::string& path : {taken + "/kelvora-2008.lock", taken + ".lock"}) {
+        held.push_back(::open(path.c_str(), O_RDWR | O_CREAT, 0600));
+        ASSERT_EQ(::flock(held.back(), LOCK_EX) | ::fchown(held.back(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::chown(taken.c_str(), 65534, 65534) | ::chmod(taken.c_str(), 0777), 0);
+
+    EXPECT_EQ(instanceLockPath(kTitle), config.path() + "/Talvek/kelvora-2008.lock");
+    EXPECT_TRUE(otherProcessCanClaim());
+    for (int fd : held)
+        ::close(fd);
 }
 
 TEST_F(SingleInstanceTest, SecondClaimFailsUntilTheHolderIsKilled) {

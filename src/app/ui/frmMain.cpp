@@ -40,10 +40,10 @@ constexpr int kSlotLanguageSaved = 220;
 
 } // namespace
 
-frmMain::frmMain(AppServices& services, ShellActions& actions)
+frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* blocks)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                Qt::MSWindowsFixedSizeDialogHint),
-      services_(services), actions_(actions),
+      services_(services), actions_(actions), blocks_(blocks),
       links_(services.registry, services.shell, services.files, services.vendorUrl) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -157,12 +157,20 @@ void frmMain::startGlobalTimer() {
 
 void frmMain::GlobalTimer_Timer() {
     const MainTicker::Due due = ticker_.tick();
+    // A refresh may start a release that yields for seconds. It runs as an event of its own, after this handler has
+    // returned: Qt delivers no timeout of a timer while its handler runs, and the timer must keep ticking.
     if (due.refreshPanel)
-        memoryPage_->RefreshMemoryPanel();
+        QMetaObject::invokeMethod(this, &frmMain::refreshMemoryPanelUnlessUnloaded, Qt::QueuedConnection);
     if (due.checkPriority)
         cpuPage_->UpdateForegroundPriority();
     else
         cpuPage_->optimizer().RetryHeldChanges(); // one more try for what the kernel refused for now
+}
+
+void frmMain::refreshMemoryPanelUnlessUnloaded() {
+    // The unload stops the timer; a refresh still queued then must not start a release.
+    if (GlobalTimer_.isActive())
+        memoryPage_->RefreshMemoryPanel();
 }
 
 void frmMain::enableTimer3() {
@@ -189,6 +197,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
         about_->close();
     if (update_)
         update_->close();
+    // A silent update check in progress ends with the window, so no question follows once the window is gone.
+    if (autoUpd_)
+        autoUpd_->close();
     event->accept();
     emit unloaded();
 }

@@ -18,6 +18,7 @@ class QTabWidget;
 
 namespace kelvora {
 
+class BlockAllocator;
 class CpuPage;
 class FrmAbout;
 class LinkLabel;
@@ -35,7 +36,8 @@ public:
     static constexpr int kPages = 4;
     static constexpr int kHoverBars = 6;
 
-    frmMain(AppServices& services, ShellActions& actions);
+    // `blocks`, when given, is where the memory page claims its blocks instead of the system (tests).
+    frmMain(AppServices& services, ShellActions& actions, BlockAllocator* blocks = nullptr);
     ~frmMain() override;
 
     // The whole initialisation, ending with the window shown.
@@ -82,6 +84,7 @@ private:
     void startGlobalTimer();
 
     void GlobalTimer_Timer();
+    void refreshMemoryPanelUnlessUnloaded();
     void Timer3_Timer();
     void Command1_Click();
     void Command2_Click();
@@ -89,6 +92,7 @@ private:
 
     AppServices& services_;
     ShellActions& actions_;
+    BlockAllocator* blocks_;
     MainTicker ticker_;
     LinkLauncher links_;
     QTimer GlobalTimer_;

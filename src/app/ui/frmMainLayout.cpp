@@ -169,7 +169,8 @@ void frmMain::buildPages() {
     cpuPage_ = new CpuPage(services_, this, pages_[1]);
     cpuPage_->setObjectName(QStringLiteral("CpuPage"));
     placePageContent(pages_[1], cpuPage_);
-    memoryPage_ = new MemoryPage(services_, ticker_, this, pages_[2]);
+    memoryPage_ = blocks_ ? new MemoryPage(services_, ticker_, *blocks_, this, pages_[2])
+                          : new MemoryPage(services_, ticker_, this, pages_[2]);
     memoryPage_->setObjectName(QStringLiteral("MemoryPage"));
     placePageContent(pages_[2], memoryPage_);
     placePageContent(pages_[3], buildSettingsPage(pages_[3]));

@@ -10,7 +10,7 @@ namespace kelvora {
 
 class StringTable;
 
-// The splash window: banner and rights notice, shown for three ticks of 300 ms.
+// The splash window: banner and rights notice in a thin frame without title bar, shown for three ticks of 300 ms.
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
@@ -24,6 +24,9 @@ public:
 signals:
     // The third tick: the splash has unloaded itself and the main window is due.
     void finished();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void tmrTime_Timer();

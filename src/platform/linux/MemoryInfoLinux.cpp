@@ -191,9 +191,9 @@ bool MemoryInfoLinux::setOomScoreAdjust(int value) {
     return written;
 }
 
-std::uint32_t MonotonicTickClock::GetTickCount() {
+std::uint32_t BootTickClock::GetTickCount() {
     timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    ::clock_gettime(CLOCK_BOOTTIME, &now);
     std::uint64_t ms =
         static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
     return static_cast<std::uint32_t>(ms);
@@ -234,7 +234,7 @@ std::unique_ptr<MemoryInfo> createMemoryInfo() {
 }
 
 std::unique_ptr<TickClock> createTickClock() {
-    return std::make_unique<MonotonicTickClock>();
+    return std::make_unique<BootTickClock>();
 }
 
 std::unique_ptr<BlockAllocator> createBlockAllocator() {

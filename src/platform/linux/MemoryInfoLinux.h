@@ -44,8 +44,9 @@ private:
     bool meminfoSwap_ = false; // a meminfo fixture's SwapFree stands for the disk swap
 };
 
-// CLOCK_MONOTONIC in milliseconds, truncated to 32 bits so it wraps like the system tick count.
-class MonotonicTickClock : public TickClock {
+// CLOCK_BOOTTIME in milliseconds, truncated to 32 bits so it wraps like the system tick count. Unlike
+// CLOCK_MONOTONIC it counts the time the machine was suspended, so a timed release is not late after a sleep.
+class BootTickClock : public TickClock {
 public:
     std::uint32_t GetTickCount() override;
 };

@@ -82,15 +82,9 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
     optimizer_ =
         std::make_unique<PriorityOptimizer>(services_.strings, services_.processes, services_.foreground, *listView_);
 
-    // Choosing an option (by the user or from code) runs its click handler.
-    connect(focusGroup_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked)
-            OptionFocus_Click(id);
-    });
-    connect(nonFocusGroup_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked)
-            OptionNonFocus_Click(id);
-    });
+    // Every click applies the policy, also on the option already selected; selectOption does the same from code.
+    connect(focusGroup_, &QButtonGroup::idClicked, this, &CpuPage::OptionFocus_Click);
+    connect(nonFocusGroup_, &QButtonGroup::idClicked, this, &CpuPage::OptionNonFocus_Click);
 }
 
 CpuPage::~CpuPage() = default;
@@ -109,12 +103,8 @@ void CpuPage::setDefaults() {
 }
 
 void CpuPage::selectOption(QButtonGroup* group, int index, void (CpuPage::*handler)(int), CpuPage* page) {
-    QAbstractButton* option = group->button(index);
-    // Selecting an unselected option runs its handler through the toggle; a selected one runs it here.
-    if (option->isChecked())
-        (page->*handler)(index);
-    else
-        option->setChecked(true);
+    group->button(index)->setChecked(true);
+    (page->*handler)(index);
 }
 
 void CpuPage::SetListTabStops() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 
 #include "app/AppServices.h"
 #include "app/ui/ShellActions.h"
@@ -24,11 +25,16 @@ using FakePlatform = test::FakePlatform;
 class RecordingActions : public ShellActions {
 public:
     void errorBox(QWidget*, const QString& text) override { errors << text; }
-    void informationBox(QWidget*, const QString& text) override { informations << text; }
+    void informationBox(QWidget*, const QString& text) override {
+        informations << text;
+        if (whileInformationShown)
+            whileInformationShown();
+    }
     void endProgramNow() override { ++ends; }
 
     QStringList errors;
     QStringList informations;
+    std::function<void()> whileInformationShown;
     int ends = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "app/ui/frmMain.h"
 #include "info/ui/FrmAbout.h"
 #include "memory/ui/MemoryPage.h"
+#include "memory/ui/MemoryWidgets.h"
 #include "settings/LanguageSetting.h"
 #include "update/ui/FrmUpdate.h"
 
@@ -170,13 +172,16 @@ TEST_F(MainWindowTest, AboutWindowOpensOnceFromLabelAndMenu) {
 
 TEST_F(MainWindowTest, UpdateWindowOpensOnceAndIsCreatedAgainAfterItClosed) {
     load();
-    child<QAction>("spru")->trigger();
+    // Label21 covers all of Label22; out of its way, Label22's own click is seen.
+    child("Label21")->hide();
+    clickAt(area(), QPoint(80, 322));
+    child("Label21")->show();
     frmUpdate* first = window->updateWindow();
     ASSERT_NE(first, nullptr);
     first->setDialogs({[](QWidget*, const QString&) { return false; }, [](QWidget*, const QString&) {}});
     clickAt(area(), QPoint(100, 280)); // Label21
     clickAt(area(), QPoint(30, 300));  // Image9
-    clickAt(area(), QPoint(80, 322));  // Label22, where Label21 does not cover it
+    child<QAction>("spru")->trigger();
     EXPECT_EQ(window->updateWindow(), first);
     EXPECT_EQ(window->findChildren<frmUpdate*>().size(), 1);
     EXPECT_FALSE(first->isModal());
@@ -264,6 +269,48 @@ TEST_F(MainWindowTest, ClosingTheWindowStopsTheTimerAndFreesTheBlocksOfARunningR
     EXPECT_EQ(unloaded.count(), 1);
 }
 
+// Fake blocks claimed slowly, so that a release lasts seconds; each claim first runs `onClaim`.
+struct SlowBlocks : fake::FakeBlockAllocator {
+    std::function<void()> onClaim;
+    char16_t* claimBlock() override {
+        QThread::msleep(10);
+        onClaim();
+        return FakeBlockAllocator::claimBlock();
+    }
+};
+
+TEST_F(MainWindowTest, TheTimerKeepsTickingDuringAThresholdRelease) {
+    SlowBlocks blocks;
+    window = std::make_unique<frmMain>(platform.services, actions, &blocks);
+    platform.memory.setMB(1000, 100, 100000); // 10 % free: the first refresh starts a release of 280 blocks
+    load();
+    auto* statusLine = window->memoryPage()->findChild<StatusStrip*>(QStringLiteral("InfoPic"));
+    QString lineMeanwhile;
+    int walksMeanwhile = 0;
+    blocks.onClaim = [&] { // the figures and the foreground window change as the release runs
+        platform.memory.setMB(1000, 800, 100000);
+        platform.foreground.foreground = 0x300;
+        lineMeanwhile = statusLine->line();
+        walksMeanwhile = platform.processes.walks;
+    };
+    const int walksBefore = platform.processes.walks;
+    QTRY_COMPARE_WITH_TIMEOUT(blocks.claims, 280, 20000);
+    EXPECT_TRUE(lineMeanwhile.contains(QStringLiteral("800 MB"))) << "the panel refreshed during the release";
+    EXPECT_GT(walksMeanwhile, walksBefore) << "the priority check ran during the release";
+    window.reset();
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheSilentUpdateCheck) {
+    load();
+    window->timer3().setInterval(0);
+    window->enableTimer3();
+    QTRY_VERIFY(window->autoUpdateWindow() != nullptr);
+    QPointer<frmAutoUpd> silent = window->autoUpdateWindow();
+    window->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(silent.isNull()) << "it goes with the main window, before its check could ask anything";
+}
+
 TEST_F(MainWindowTest, SavingTheLanguageTellsTheUserThenStoresTheChoice) {
     platform.strings.set(220, "Restart to apply");
     ASSERT_TRUE(saveCurLang(platform.registry, "English"));
@@ -271,8 +318,11 @@ TEST_F(MainWindowTest, SavingTheLanguageTellsTheUserThenStoresTheChoice) {
     auto* optLang = child<QComboBox>("optLang");
     EXPECT_EQ(optLang->currentText(), QStringLiteral("English"));
     optLang->setCurrentIndex(1);
+    std::string storedWhileShown;
+    actions.whileInformationShown = [&] { storedWhileShown = readCurLang(platform.registry); };
     child<QPushButton>("Command2")->click();
     EXPECT_EQ(actions.informations, QStringList{QStringLiteral("Restart to apply")});
+    EXPECT_EQ(storedWhileShown, "English") << "the choice is stored once the box is closed";
     EXPECT_EQ(readCurLang(platform.registry), "Polish");
 }
 
