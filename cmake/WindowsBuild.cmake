@@ -73,6 +73,15 @@ foreach(sub IN LISTS KELVORA_SUBSYSTEMS ITEMS platform)
     endif()
 endforeach()
 
+# The child the Win32 contract tests start (test_platform finds it beside itself).
+add_executable(kelvora_contract_helper tests/platform/windows/helper/ContractHelper.cpp)
+target_compile_options(kelvora_contract_helper PRIVATE ${KELVORA_WARNINGS} -municode)
+target_link_options(kelvora_contract_helper PRIVATE -municode)
+target_link_libraries(kelvora_contract_helper PRIVATE kelvora_platform)
+if(TARGET test_platform)
+    add_dependencies(test_platform kelvora_contract_helper)
+endif()
+
 # The language files the logic looks for beside the executables.
 add_custom_target(kelvora_languages ALL
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/languages ${CMAKE_BINARY_DIR}/languages)
