@@ -102,6 +102,7 @@ public:
         if (window == 0)
             return 0;
         DWORD processId = 0;
+        // Window handles travel as numbers through the interface. NOLINTNEXTLINE(performance-no-int-to-ptr)
         ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window)), &processId);
         return processId;
     }

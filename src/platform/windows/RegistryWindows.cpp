@@ -129,6 +129,7 @@ private:
     // A predefined hive (HKEY_CURRENT_USER and its kin) or a key this registry opened.
     bool handleOf(std::uint32_t key, HKEY& handle) {
         if (key >= 0x80000000u && key <= 0x80000006u) {
+            // The predefined keys are numbers by definition. NOLINTNEXTLINE(performance-no-int-to-ptr)
             handle = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(key)));
             return true;
         }

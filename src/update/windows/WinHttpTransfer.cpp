@@ -107,6 +107,7 @@ struct WinHttpTransfer::Request {
     }
 
     static void CALLBACK onStatus(HINTERNET, DWORD_PTR context, DWORD status, void* info, DWORD length) {
+        // WinHTTP hands the context back as a number. NOLINTNEXTLINE(performance-no-int-to-ptr)
         auto* self = reinterpret_cast<Request*>(context);
         if (self == nullptr)
             return;
