@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -22,43 +23,26 @@ using windows::toUtf8;
 using windows::toWide;
 
 // Runs `commandLine` and returns what it wrote to its output.
-std::string outputOf(std::wstring commandLine) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return {};
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    PROCESS_INFORMATION child{};
-    const BOOL started =
-        CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
-    CloseHandle(writeEnd);
+std::string outputOf(const std::wstring& commandLine) {
     std::string output;
-    char buffer[4096];
-    for (DWORD got = 0; started && ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0;)
-        output.append(buffer, got);
-    CloseHandle(readEnd);
-    if (started) {
-        WaitForSingleObject(child.hProcess, 30000);
-        CloseHandle(child.hProcess);
-        CloseHandle(child.hThread);
+    if (FILE* pipe = _wpopen(commandLine.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        _pclose(pipe);
     }
     return output;
 }
 
-// Children of the contract helper, all released by one event when the test ends.
+// Children of the contract helper, started suspended and all released by one event.
 class Helpers {
 public:
     explicit Helpers(const std::wstring& name)
         : name_(name), done_(CreateEventW(nullptr, TRUE, FALSE, (name + L" done").c_str())),
           claimed_(CreateSemaphoreW(nullptr, 0, 16, (name + L" claimed").c_str())) {}
     ~Helpers() {
-        SetEvent(done_);
+        finish();
         for (const PROCESS_INFORMATION& child : children_) {
-            WaitForSingleObject(child.hProcess, 30000);
             CloseHandle(child.hProcess);
             CloseHandle(child.hThread);
         }
@@ -70,7 +54,6 @@ public:
 
     static std::wstring path() { return windows::executableFolder() + L"\\kelvora_contract_helper.exe"; }
 
-    // Starts a child held before its first instruction until `resume`.
     PROCESS_INFORMATION start(const std::wstring& mode) {
         std::wstring commandLine = L"\"" + path() + L"\" " + mode + L" \"" + name_ + L"\"";
         STARTUPINFOW startup{};
