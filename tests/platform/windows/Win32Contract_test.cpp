@@ -187,7 +187,7 @@ TEST(Win32Contract, MutexAdmitsExactlyOneOfTwoProcessesStartedTogether) {
     }
 }
 
-TEST(Win32Contract, ChildIsListedWithItsPathAndTakesAClass) {
+TEST(Win32Contract, ChildIsListedWithItsPathAndTakesAClassAndTheForegroundOwnerIsKnown) {
     Helpers helpers(L"Kelvora 2008 process contract");
     const PROCESS_INFORMATION child = helpers.start(L"wait");
     helpers.resumeAll();
@@ -207,6 +207,14 @@ TEST(Win32Contract, ChildIsListedWithItsPathAndTakesAClass) {
         EXPECT_EQ(opened->GetPriorityClass(), priorityClass);
         EXPECT_EQ(GetPriorityClass(child.hProcess), priorityClass);
     }
+    // Under Wine without a display the foreground window is the desktop's, owned by another process.
+    const auto foreground = createForegroundWindows();
+    const std::uint64_t window = foreground->GetForegroundWindow();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+    EXPECT_EQ(window, reinterpret_cast<std::uintptr_t>(GetForegroundWindow()));
+    EXPECT_EQ(foreground->GetWindowThreadProcessId(window), owner);
+    EXPECT_EQ(foreground->GetWindowThreadProcessId(0), 0u);
     const auto snapshot = processes->ProcessSnapshot();
     ASSERT_TRUE(snapshot);
     EXPECT_TRUE(std::any_of(snapshot->begin(), snapshot->end(), [](const std::string& field) {
