@@ -1,0 +1,103 @@
+# The Windows build: the Win32 backend, the WinHTTP transfer, the logic and their tests, cross-built with
+# mingw-w64 (cmake/mingw-w64-x86_64.cmake) and run under Wine by ctest. The Qt windows stay on Linux.
+find_package(Threads REQUIRED)
+
+# Every folder of src/ but the platform layer is a subsystem of the logic.
+file(GLOB KELVORA_SUBSYSTEMS LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/*)
+list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|\\.")
+
+# GoogleTest from the source Debian ships, built for Windows alongside the project.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# Wide Win32 calls throughout; UTF-8 inside the program.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
+file(GLOB KELVORA_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platform/windows/*.cpp)
+add_library(kelvora_platform STATIC ${KELVORA_PLATFORM_SOURCES})
+target_include_directories(kelvora_platform PUBLIC src)
+target_compile_options(kelvora_platform PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_platform PUBLIC Threads::Threads psapi advapi32 shell32 user32)
+
+file(GLOB KELVORA_FAKE_SOURCES CONFIGURE_DEPENDS src/platform/fake/*.cpp)
+add_library(kelvora_platform_fake STATIC ${KELVORA_FAKE_SOURCES})
+target_include_directories(kelvora_platform_fake PUBLIC src)
+target_compile_options(kelvora_platform_fake PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_platform_fake PUBLIC kelvora_platform)
+
+# The logic as on Linux, with the WinHTTP transfer in place of the libcurl one.
+set(KELVORA_LOGIC_SOURCES)
+foreach(sub IN LISTS KELVORA_SUBSYSTEMS)
+    file(GLOB sub_sources CONFIGURE_DEPENDS src/${sub}/*.cpp src/${sub}/windows/*.cpp)
+    list(APPEND KELVORA_LOGIC_SOURCES ${sub_sources})
+endforeach()
+list(FILTER KELVORA_LOGIC_SOURCES EXCLUDE REGEX "src/app/main\\.cpp$|src/update/CurlTransfer\\.cpp$")
+add_library(kelvora_logic STATIC ${KELVORA_LOGIC_SOURCES})
+target_include_directories(kelvora_logic PUBLIC src)
+target_compile_options(kelvora_logic PRIVATE ${KELVORA_WARNINGS})
+target_compile_definitions(kelvora_logic PUBLIC
+    KELVORA_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    KELVORA_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    KELVORA_VERSION_REVISION=${PROJECT_VERSION_TWEAK}
+    KELVORA_DEFAULT_VENDOR_URL="${KELVORA_VENDOR_URL}")
+target_link_libraries(kelvora_logic PUBLIC Threads::Threads winhttp)
+
+enable_testing()
+
+# Test helpers; the POSIX server and temp folders have Windows counterparts in tests/support/windows.
+file(GLOB KELVORA_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/windows/*.cpp)
+add_library(kelvora_test_support STATIC ${KELVORA_TEST_SUPPORT})
+target_include_directories(kelvora_test_support PUBLIC src tests)
+# Wine shows the Linux root as drive Z:.
+target_compile_definitions(kelvora_test_support PUBLIC
+    KELVORA_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}"
+    KELVORA_BINARY_DIR="Z:${CMAKE_BINARY_DIR}")
+target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock)
+
+# The logic suites, as on Linux, without the files that test the Linux backends and the libcurl transfer.
+set(KELVORA_LINUX_ONLY_TESTS
+    "Linux_test\\.cpp$|/ShellOpen_test\\.cpp$|/Download_test\\.cpp$|/HostileServer_test\\.cpp$"
+    "|/registry_store_test\\.cpp$|/single_instance_test\\.cpp$|/store_crash_safety_test\\.cpp$")
+string(JOIN "" KELVORA_LINUX_ONLY_TESTS ${KELVORA_LINUX_ONLY_TESTS})
+# One ctest entry per program: every Wine start costs about a second.
+foreach(sub IN LISTS KELVORA_SUBSYSTEMS ITEMS platform)
+    file(GLOB unit_tests CONFIGURE_DEPENDS tests/${sub}/*_test.cpp tests/${sub}/windows/*_test.cpp)
+    list(FILTER unit_tests EXCLUDE REGEX "${KELVORA_LINUX_ONLY_TESTS}")
+    if(unit_tests)
+        add_executable(test_${sub} ${unit_tests})
+        target_compile_options(test_${sub} PRIVATE ${KELVORA_WARNINGS})
+        target_link_libraries(test_${sub} PRIVATE kelvora_test_support gtest_main)
+        # Suites named after a Linux backend test that backend (filesystem_test.cpp holds one beside portable ones).
+        add_test(NAME windows.${sub} COMMAND test_${sub} --gtest_filter=-Linux*)
+        set_tests_properties(windows.${sub} PROPERTIES TIMEOUT 300 LABELS windows)
+    endif()
+endforeach()
+
+# The child the Win32 contract tests start (test_platform finds it beside itself).
+add_executable(kelvora_contract_helper tests/platform/windows/helper/ContractHelper.cpp)
+target_compile_options(kelvora_contract_helper PRIVATE ${KELVORA_WARNINGS} -municode)
+target_link_options(kelvora_contract_helper PRIVATE -municode)
+target_link_libraries(kelvora_contract_helper PRIVATE kelvora_platform)
+if(TARGET test_platform)
+    add_dependencies(test_platform kelvora_contract_helper)
+endif()
+
+# The WinHTTP transfer against the hostile servers of the Linux suite (tests/update/HostileServer_test.cpp): the
+# Linux test program serves each case on 127.0.0.1 and fetches it through this program under Wine.
+set(KELVORA_LINUX_BUILD_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH "The Linux build whose test_update serves the cases")
+# Wine's WinHTTP accepts what Windows refuses: header lines it cuts at about 1.4 KB and header blocks without an
+# end or a size limit, header lines with NUL or garbage, chunked bodies cut short. Those cases stay on Linux.
+set(KELVORA_WINE_LENIENT_HTTP
+    "-HostileServerTest.EndlessOrHugeHeaders*:HostileServerTest.ACutOffStatusLine*:HostileServerTest.AContentLength*")
+add_executable(kelvora_winhttp_fetch tests/update/windows/WinHttpFetch.cpp)
+target_compile_options(kelvora_winhttp_fetch PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_winhttp_fetch PRIVATE kelvora_logic kelvora_platform)
+add_test(NAME windows.update.hostile_servers
+    COMMAND ${CMAKE_COMMAND} -E env
+        "KELVORA_FETCH_COMMAND=${CMAKE_SOURCE_DIR}/tools/wine-run $<TARGET_FILE:kelvora_winhttp_fetch>"
+        ${KELVORA_LINUX_BUILD_DIR}/test_update --gtest_filter=HostileServerTest.*:${KELVORA_WINE_LENIENT_HTTP})
+set_tests_properties(windows.update.hostile_servers PROPERTIES TIMEOUT 600 LABELS windows)
+
+# The language files the logic looks for beside the executables.
+add_custom_target(kelvora_languages ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/languages ${CMAKE_BINARY_DIR}/languages)
