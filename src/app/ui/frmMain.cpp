@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "app/ShellLogic.h"
+#include "app/ui/Accessibility.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/ShellWidgets.h"
@@ -67,6 +68,7 @@ frmMain::frmMain(AppServices& services, ShellActions& actions)
     buildFooter();
     buildPages();
     buildMenus();
+    bindNavigation();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     GlobalTimer_.setObjectName(QStringLiteral("GlobalTimer"));
@@ -137,14 +139,19 @@ void frmMain::applyTexts() {
     // The tile's picture does what its text says; assistive tools read it the same way.
     Image9_->setAccessibleName(Label21_->text());
     Label22_->setText(uiText(s[135]));
-    for (int i = 0; i < kPages; ++i)
-        pages_[static_cast<std::size_t>(i)]->setTabText(0, uiText(s[187 + i]));
+    for (int i = 0; i < kPages; ++i) {
+        QTabWidget* page = pages_[static_cast<std::size_t>(i)];
+        page->setTabText(0, uiText(s[187 + i]));
+        // Assistive tools tell the shown page by its container's name and its showing state.
+        page->setAccessibleName(page->tabText(0));
+    }
     Label9_->setText(uiText(s[194]));
     Label10_->setText(uiText(s[195]));
     Label12_->setText(uiText(s[196]));
     Command2_->setText(uiText(s[197]));
     cpuPage_->applyTexts();
     memoryPage_->applyTexts();
+    applyAccessibleNames(this, s);
 }
 
 void frmMain::startGlobalTimer() {
