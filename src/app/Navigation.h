@@ -58,11 +58,12 @@ struct NameSource {
     const char* fromControl; // nullptr when the name is a slot
 };
 
-inline constexpr std::array<NameSource, 4> kNameSources{{
+inline constexpr std::array<NameSource, 5> kNameSources{{
     {"ProcessList", -1, "ProcessesLabel"},
     {"TimeCombo", -1, "CheckOptionRAM0"},
     {"GaugePic", 189, nullptr},
     {"optLang", -1, "Label12"},
+    {"PB1", -1, "lblInfo"}, // the update window's progress bar, under its "Checking..." line
 }};
 
 // A caption as a name: the access-key marks taken out ("&Save" is "Save", "&&" is "&").

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/ui/Accessibility.h"
 #include "app/ui/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
@@ -67,6 +68,7 @@ void frmUpdate::buildControls() {
     cmdCanc_ = new QPushButton(uiText(services_.strings[kSlotCancelCaption]), this);
     cmdCanc_->setObjectName(QStringLiteral("cmdCanc"));
     cmdCanc_->setGeometry(272, 56, 81, 25);
+    applyAccessibleNames(this, services_.strings);
 }
 
 void frmUpdate::Timer1_Timer() {
