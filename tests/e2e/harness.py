@@ -346,12 +346,12 @@ def accessible_frame(proc, title, timeout=30):
     def find():
         desktop = Atspi.get_desktop(0)
         desktop.clear_cache()
-        for app in (desktop.get_child_at_index(i) for i in range(desktop.get_child_count())):
-            if app is not None and app.get_process_id() == proc.pid:
-                app.set_cache_mask(Atspi.Cache.NONE)
-                return next((w for w in accessibles(app, ()) if w.get_role_name() == "frame"
-                             and w.get_name() == title), None)
-        return None
+        apps = [app for app in map(desktop.get_child_at_index, range(desktop.get_child_count()))
+                if app is not None and app.get_process_id() == proc.pid]
+        for app in apps:
+            app.set_cache_mask(Atspi.Cache.NONE)
+        return next((w for app in apps for w in accessibles(app, ()) if (w.get_role_name(), w.get_name())
+                     == ("frame", title)), None)
     return wait_until(find, timeout, interval=0.3, what="%r on the accessibility bus" % title)
 
 
@@ -370,15 +370,13 @@ def has_state(acc, name):
 
 def value_changes_while(act, role, enough, timeout=10):
     """How many value changes accessibles of `role` announce while `act` runs, waiting for `enough` of them."""
-    Atspi = atspi()
     from gi.repository import GLib
-    changes, kind = [], "object:property-change:accessible-value"
-    listener = Atspi.EventListener.new(lambda event: changes.append(event.source.get_role_name() == role))
-    listener.register(kind)
+    changes = []
+    listener = atspi().EventListener.new(lambda event: changes.append(event.source.get_role_name() == role))
+    listener.register("object:property-change:accessible-value")
     time.sleep(1)  # the program learns of the listener
     act()
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline and changes.count(True) < enough:
         GLib.MainContext.default().iteration(False) or time.sleep(0.01)
-    listener.deregister(kind)
     return changes.count(True)

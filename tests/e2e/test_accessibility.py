@@ -9,6 +9,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 from test_memory_release import write_meminfo  # noqa: E402
+from gi.repository import GLib  # noqa: E402
 
 PROGRAM = None
 PAGES = ["Information", "CPU optimization", "Memory optimization", "Settings"]
@@ -20,13 +21,11 @@ class AccessibilityTest(unittest.TestCase):
     def controls(self):
         return list(harness.accessibles(self.frame))
 
-    def press(self, name, really=True):
-        """Whether the item `name` offers a press action; carries it out when `really`."""
+    def press(self, name):
         item = next(c for c in self.controls() if c.get_name() == name and c.get_role_name() in ("link", "page tab"))
-        for i in range(item.get_n_actions() if item.get_action_iface() else 0):
-            if item.get_action_name(i).lower() == "press":
-                return item.do_action(i) if really else True
-        return False
+        actions = [item.get_action_name(i).lower() for i in range(item.get_n_actions())]
+        self.assertIn("press", actions, name)
+        item.do_action(actions.index("press"))
 
     def wait_for_page(self, name):
         harness.wait_until(lambda: [c.get_name() for c in self.controls() if c.get_role_name() == "panel"
@@ -56,7 +55,6 @@ class AccessibilityTest(unittest.TestCase):
 
         nameless = [c.get_role_name() for c in self.controls() if c.get_role_name() in OPERABLE and not c.get_name()]
         self.assertEqual(nameless, [], "every operable control has a name")
-        self.assertTrue(all(self.press(name, really=False) for name in NAVIGATION))
         for name in PAGES[1:] + PAGES[:1]:
             self.press(name)
             self.wait_for_page(name)
@@ -78,7 +76,7 @@ class AccessibilityTest(unittest.TestCase):
             before = len(self.desk.window_ids(pid=self.app.pid))
             self.press(name)
             harness.wait_until(lambda: len(self.desk.window_ids(pid=self.app.pid)) > before, 10, what=name)
-        with contextlib.suppress(Exception):
+        with contextlib.suppress(GLib.GError):
             self.press("Exit")
         self.desk.wait_for_exit(self.app)
 
