@@ -120,6 +120,8 @@ class Desktop:
 
     @staticmethod
     def _end(proc, timeout=5):
+        if getattr(proc, "group", False) and proc.poll() is None:
+            os.killpg(proc.pid, signal.SIGTERM)  # with the helpers it started
         if proc.poll() is not None:
             return
         try:
@@ -162,6 +164,23 @@ class Desktop:
         proc.log_path = log_path  # what the program printed, for a failing test's message
         self.processes.append(proc)
         return proc
+
+    def start_accessibility_bus(self):
+        """A private session bus with the accessibility bus on it; returns the environment that makes a program
+        expose its widgets there. This process reads them through Atspi (`accessible_frame`)."""
+        env = dict(self.base_env(), HOME=tempfile.mkdtemp(prefix="a11y-", dir=self.temp))  # the bus socket's folder
+        read_end, write_end = os.pipe()
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=%d" % write_end],
+                               pass_fds=(write_end,), env=env, start_new_session=True, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as f:
+            env["DBUS_SESSION_BUS_ADDRESS"] = os.environ["DBUS_SESSION_BUS_ADDRESS"] = f.readline().strip()
+        launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"],
+                                    env=env, start_new_session=True, stderr=subprocess.DEVNULL)
+        for proc in (bus, launcher):
+            proc.group = True  # ended with the helpers it starts
+            self.processes.append(proc)
+        return {"DBUS_SESSION_BUS_ADDRESS": env["DBUS_SESSION_BUS_ADDRESS"], "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
 
     def _run(self, args, check=False):
         result = subprocess.run(args, env=self.base_env(), stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
@@ -308,3 +327,56 @@ def start_to_main_window(desk, profile, timeout=30):
 
     win = wait_until(ready, max(1, deadline - time.monotonic()), what="the main window")
     return proc, win
+
+
+# --- the accessibility bus ---------------------------------------------------------------------------------------------
+
+
+def atspi():
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+    return Atspi
+
+
+def accessible_frame(proc, title, timeout=30):
+    """The program's window titled `title` on the accessibility bus, read afresh on every call (no cache)."""
+    Atspi = atspi()
+
+    def find():
+        desktop = Atspi.get_desktop(0)
+        desktop.clear_cache()
+        apps = [app for app in map(desktop.get_child_at_index, range(desktop.get_child_count()))
+                if app is not None and app.get_process_id() == proc.pid]
+        for app in apps:
+            app.set_cache_mask(Atspi.Cache.NONE)
+        return next((w for app in apps for w in accessibles(app, ()) if (w.get_role_name(), w.get_name())
+                     == ("frame", title)), None)
+    return wait_until(find, timeout, interval=0.3, what="%r on the accessibility bus" % title)
+
+
+def accessibles(root, skip_roles=("list", "table", "tree")):
+    """Every accessible below root, depth first; rows of lists are left out."""
+    for child in (root.get_child_at_index(i) for i in range(root.get_child_count())):
+        if child is not None:
+            yield child
+            if child.get_role_name() not in skip_roles:
+                yield from accessibles(child, skip_roles)
+
+
+def has_state(acc, name):
+    return acc.get_state_set().contains(getattr(atspi().StateType, name.upper()))
+
+
+def value_changes_while(act, role, enough, timeout=10):
+    """How many value changes accessibles of `role` announce while `act` runs, waiting for `enough` of them."""
+    from gi.repository import GLib
+    changes = []
+    listener = atspi().EventListener.new(lambda event: changes.append(event.source.get_role_name() == role))
+    listener.register("object:property-change:accessible-value")
+    time.sleep(1)  # the program learns of the listener
+    act()
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline and changes.count(True) < enough:
+        GLib.MainContext.default().iteration(False) or time.sleep(0.01)
+    return changes.count(True)

@@ -1,9 +1,13 @@
 #include "app/ui/ShellWidgets.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "app/Navigation.h"
 #include "app/ShellLogic.h"
+#include "app/ui/Accessibility.h"
 
 // The pictures are compiled into the static window library, whose resource registration the linker would drop.
 static void registerArtwork() {
@@ -70,8 +74,58 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 LinkLabel::LinkLabel(QWidget* parent) : WrapLabel(parent) {
+    installAccessibleFactory();
+    setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
+}
+
+void LinkLabel::activate() {
+    emit clicked();
+}
+
+namespace {
+
+navigation::Key navigationKey(const QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return navigation::Key::Enter;
+    case Qt::Key_Space:
+        return navigation::Key::Space;
+    default:
+        return navigation::Key::Other;
+    }
+}
+
+bool byKeyboard(const QFocusEvent* event) {
+    return event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+}
+
+} // namespace
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    if (navigationKey(event) == navigation::Key::Other || (event->modifiers() & ~Qt::KeypadModifier) != 0) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (navigation::keyActivates(navigationKey(event), event->isAutoRepeat()))
+        activate();
+}
+
+void LinkLabel::focusInEvent(QFocusEvent* event) {
+    QLabel::focusInEvent(event);
+    const auto reason = byKeyboard(event) ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
+    if (navigation::showsFocusCue(reason))
+        emit keyboardFocused();
+}
+
+void LinkLabel::focusOutEvent(QFocusEvent* event) {
+    QLabel::focusOutEvent(event);
+    // An opened menu or another window takes the focus only for a while; the cue stays for its return.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        emit focusLeft();
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QFont>
 #include <QLabel>
 
@@ -41,22 +42,36 @@ private:
 };
 
 // A label that acts as a link: hand pointer, reports the mouse moving over it and a click (press and release on it).
+// With the focus, Enter and Space act as a click; assistive tools see it in its role with a press action.
 class LinkLabel : public WrapLabel {
     Q_OBJECT
 public:
     explicit LinkLabel(QWidget* parent);
 
+    // Acts as a click does; an assistive tool's press arrives here after its call has returned.
+    void activate();
+    void setAccessibleRole(QAccessible::Role role) { role_ = role; }
+    QAccessible::Role accessibleRole() const { return role_; }
+
 signals:
     void clicked();
     void hovered();
+    // The keyboard moved the focus here (Tab, Shift+Tab); the window shows its focus cue.
+    void keyboardFocused();
+    // The focus left; the window hides the cue.
+    void focusLeft();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool pressed_ = false;
+    QAccessible::Role role_ = QAccessible::Link;
 };
 
 // The main window's client area: the bare background reports hovering and the start of a window drag.

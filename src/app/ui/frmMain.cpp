@@ -16,6 +16,7 @@
 #include "app/MainWindowControls.h"
 #include "app/ShellLogic.h"
 #include "app/ui/ControlPlacement.h"
+#include "app/ui/Accessibility.h"
 #include "app/ui/QtText.h"
 #include "app/ui/ShellActions.h"
 #include "app/ui/ShellWidgets.h"
@@ -69,6 +70,7 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     buildFooter();
     buildPages();
     buildMenus();
+    bindNavigation();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     GlobalTimer_.setObjectName(QStringLiteral("GlobalTimer"));
@@ -138,14 +140,18 @@ void frmMain::applyTexts() {
     // The tile's picture does what its text says; assistive tools read it the same way.
     Image9_->setAccessibleName(Label21_->text());
     applyCaption(Label22_, s, mainWindowControls());
-    for (QTabWidget* page : pages_)
+    for (QTabWidget* page : pages_) {
         page->setTabText(0, controlCaption(s, mainWindowControls(), page->objectName().toLatin1().constData()));
+        // Assistive tools tell the shown page by its container's name and its showing state.
+        page->setAccessibleName(page->tabText(0));
+    }
     applyCaption(Label9_, s, informationPageControls());
     applyCaption(Label10_, s, informationPageControls());
     applyCaption(Label12_, s, settingsPageControls());
     applyCaption(Command2_, s, settingsPageControls());
     cpuPage_->applyTexts();
     memoryPage_->applyTexts();
+    applyAccessibleNames(this, s);
 }
 
 void frmMain::startGlobalTimer() {

@@ -19,6 +19,10 @@ class QTabWidget;
 namespace kelvora {
 
 class BlockAllocator;
+namespace navigation {
+struct Item;
+}
+
 class CpuPage;
 class FrmAbout;
 class LinkLabel;
@@ -69,6 +73,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter on a focused button presses it, as Space does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildHeader();
@@ -80,6 +86,10 @@ private:
     QWidget* buildSettingsPage(QTabWidget* container);
     QTabWidget* makePageContainer(const char* name);
     void buildMenus();
+    // Clicks, keys, focus order, focus cues and roles of the navigation items, as the shared table gives them.
+    void bindNavigation();
+    void runNavigation(const navigation::Item& item);
+    void showFocusCue(LinkLabel* label, const navigation::Item& item, bool shown);
     void applyTexts();
     void startGlobalTimer();
 

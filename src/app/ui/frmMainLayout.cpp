@@ -74,10 +74,6 @@ void frmMain::buildNavigation() {
         connect(label, &LinkLabel::hovered, this, [this, i] { ShowHoverImage(i); });
         navLabels_[static_cast<std::size_t>(i)] = label;
     }
-    for (int i = 0; i < kPages; ++i)
-        connect(navLabels_[static_cast<std::size_t>(i)], &LinkLabel::clicked, this, [this, i] { ShowPage(i); });
-    connect(navLabels_[4], &LinkLabel::clicked, this, &frmMain::showAbout);
-    connect(navLabels_[5], &LinkLabel::clicked, this, &frmMain::endProgram);
 }
 
 void frmMain::buildUpdateTile() {
@@ -91,11 +87,9 @@ void frmMain::buildUpdateTile() {
     QPalette linkPalette = Label22_->palette();
     linkPalette.setColor(QPalette::WindowText, kLinkColour);
     Label22_->setPalette(linkPalette);
-    connect(Label22_, &LinkLabel::clicked, this, &frmMain::showUpdate);
 
     Label21_ = new LinkLabel(client_);
     placeMain(Label21_, "Label21");
-    connect(Label21_, &LinkLabel::clicked, this, &frmMain::showUpdate);
 }
 
 void frmMain::buildFooter() {

@@ -1,13 +1,17 @@
 #include "memory/ui/MemoryWidgets.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
 #include <cmath>
 
+#include "app/ui/Accessibility.h"
+
 namespace kelvora {
 
 GaugeFrame::GaugeFrame(QWidget* parent) : QFrame(parent), bar_(new QLabel(this)) {
+    installAccessibleFactory();
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     bar_->setObjectName(QStringLiteral("GaugeLabel"));
@@ -33,11 +37,22 @@ void GaugeFrame::setBar(std::int32_t top, std::int32_t height) {
     const int upper = toPixels(top);
     const int lower = toPixels(std::int64_t{top} + height);
     bar_->setGeometry(inside.left(), inside.top() + upper, inside.width(), lower - upper);
+    setFilled(height);
 }
 
 void GaugeFrame::empty() {
     const QRect inside = contentsRect();
     bar_->setGeometry(inside.left(), inside.top(), inside.width(), 0);
+    setFilled(0);
+}
+
+void GaugeFrame::setFilled(std::int32_t units) {
+    if (units == filled_)
+        return;
+    filled_ = units;
+    // A screen reader follows the release on the gauge's value.
+    QAccessibleValueChangeEvent change(this, filled_);
+    QAccessible::updateAccessibility(&change);
 }
 
 StatusStrip::StatusStrip(QWidget* parent) : QWidget(parent) {}

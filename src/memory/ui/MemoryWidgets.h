@@ -22,13 +22,17 @@ public:
     void empty();
 
     std::int32_t scale() const { return scale_; }
+    // The filled part in scale units: the blocks a running release holds, 0 when the gauge is empty.
+    std::int32_t filled() const { return filled_; }
     QLabel* bar() const { return bar_; }
 
 private:
     int toPixels(std::int64_t units) const;
+    void setFilled(std::int32_t units);
 
     QLabel* bar_;
     std::int32_t scale_ = 1;
+    std::int32_t filled_ = 0;
 };
 
 // InfoPic: the status line, drawn bold in the link colour 50 twips from the left and top, and read by screen readers.

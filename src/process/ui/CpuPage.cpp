@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
+#include "app/ui/Accessibility.h"
 #include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "process/CpuPageControls.h"
@@ -20,8 +21,8 @@ namespace kelvora {
 // The list rebuild's view of the page: the list, the count line and the main window's painting.
 class CpuPage::ListView : public ProcessListView {
 public:
-    ListView(QWidget* mainWindow, QListWidget* list, QLabel* countLabel)
-        : mainWindow_(mainWindow), list_(list), countLabel_(countLabel) {}
+    ListView(QWidget* mainWindow, QListWidget* list, QLabel* countLabel, const StringTable& strings)
+        : mainWindow_(mainWindow), list_(list), countLabel_(countLabel), strings_(strings) {}
 
     void suspendPainting() override {
         if (mainWindow_)
@@ -36,12 +37,17 @@ public:
         list_->addItem(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
     int rowCount() const override { return list_->count(); }
-    void setCountText(const std::string& text) override { countLabel_->setText(uiText(text)); }
+    void setCountText(const std::string& text) override {
+        countLabel_->setText(uiText(text));
+        // The list is named by its count line, so the name follows the count.
+        applyAccessibleNames(list_->parentWidget(), strings_);
+    }
 
 private:
     QWidget* mainWindow_;
     QListWidget* list_;
     QLabel* countLabel_;
+    const StringTable& strings_;
 };
 
 namespace {
@@ -78,7 +84,7 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
     listDelegate_ = new ProcessListDelegate(ProcessList_);
     ProcessList_->setItemDelegate(listDelegate_);
 
-    listView_ = std::make_unique<ListView>(mainWindow_, ProcessList_, ProcessesLabel_);
+    listView_ = std::make_unique<ListView>(mainWindow_, ProcessList_, ProcessesLabel_, services_.strings);
     optimizer_ =
         std::make_unique<PriorityOptimizer>(services_.strings, services_.processes, services_.foreground, *listView_);
 

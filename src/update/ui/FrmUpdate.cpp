@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/ui/Accessibility.h"
 #include "app/ui/ControlPlacement.h"
 #include "app/ui/QtText.h"
 #include "info/LinkLauncher.h"
@@ -66,6 +67,7 @@ void frmUpdate::buildControls() {
 
     cmdCanc_ = placeControl(new QPushButton(this), table, "cmdCanc");
     applyCaption(cmdCanc_, services_.strings, table);
+    applyAccessibleNames(this, services_.strings);
 }
 
 void frmUpdate::Timer1_Timer() {

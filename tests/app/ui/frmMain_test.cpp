@@ -247,6 +247,27 @@ TEST_F(MainWindowTest, PicturesThatMeanSomethingCarryAccessibleNames) {
     EXPECT_EQ(child("Image9")->accessibleName(), QStringLiteral("Check for updates..."));
 }
 
+TEST_F(MainWindowTest, TabShowsTheHoverBarEnterAndSpaceClickAndTheMouseLeavesTheFocusAlone) {
+    load();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    clickAt(area(), navLabel(3));
+    EXPECT_EQ(window->focusWidget(), child("Label3")); // the first stop, without a cue at start
+    EXPECT_EQ(visibleHoverBar(), -1);
+    struct Step {
+        Qt::Key key;
+        int page, bar;
+    };
+    const Step steps[] = {
+        {Qt::Key_Tab, 3, 1}, {Qt::Key_Space, 1, 1}, {Qt::Key_Tab, 1, 2}, {Qt::Key_Return, 2, 2},
+        {Qt::Key_Tab, 2, 3}, {Qt::Key_Tab, 2, 4},   {Qt::Key_Tab, 2, 5}, {Qt::Key_Tab, 2, -1},
+    };
+    for (const Step& step : steps) {
+        QTest::keyClick(window->focusWidget(), step.key);
+        EXPECT_EQ(visiblePage() * 10 + visibleHoverBar(), step.page * 10 + step.bar) << step.key;
+    }
+    EXPECT_TRUE(window->focusWidget() == child("Label21") && child("Label21")->font().underline());
+}
+
 TEST_F(MainWindowTest, ZamknijEndsAtOnceWithoutUnloading) {
     load();
     clickAt(area(), navLabel(5));

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace kelvora::navigation {
+
+// What activating a navigation item does: the same for a click, a key and an assistive tool's press.
+enum class Command { ShowPage, ShowAbout, EndProgram, ShowUpdate };
+
+// How assistive tools present an item: the page items as page tabs, the others as links.
+enum class Role { PageTab, Link };
+
+struct Item {
+    const char* control; // the control's name in the main window
+    int captionSlot;     // string table slot of its text, which is also its accessible name
+    Command command;
+    int page;     // the page ShowPage shows (0 = x1 ... 3 = x4); -1 for the other commands
+    int hoverBar; // the hover bar shown while it has the keyboard focus (0 = a1 ...); -1: its text is underlined
+    bool tabStop; // takes the focus with Tab; the tile's second text shares the first one's stop
+    Role role;
+};
+
+// The navigation column top to bottom, then the update tile: the keyboard focus visits them in this order, before
+// the controls of the shown page.
+inline constexpr std::array<Item, 8> kItems{{
+    {"Label3", 187, Command::ShowPage, 0, 0, true, Role::PageTab},
+    {"Label4", 188, Command::ShowPage, 1, 1, true, Role::PageTab},
+    {"Label5", 189, Command::ShowPage, 2, 2, true, Role::PageTab},
+    {"Label6", 190, Command::ShowPage, 3, 3, true, Role::PageTab},
+    {"Label7", 191, Command::ShowAbout, -1, 4, true, Role::Link},
+    {"Label8", 192, Command::EndProgram, -1, 5, true, Role::Link},
+    {"Label21", 193, Command::ShowUpdate, -1, -1, true, Role::Link},
+    {"Label22", 135, Command::ShowUpdate, -1, -1, false, Role::Link},
+}};
+
+// The item named `control`, or nullptr when it is no navigation item.
+const Item* findItem(std::string_view control);
+
+// The item that shows page `page`, or nullptr.
+const Item* itemShowingPage(int page);
+
+// Keys as a focused item or button sees them.
+enum class Key { Enter, Space, Other };
+
+// Enter and Space act on a focused item exactly as a click; a key held down acts once.
+bool keyActivates(Key key, bool autoRepeat);
+
+// The focus cue appears only when the keyboard moved the focus, so the window a mouse user sees stays as it is.
+enum class FocusReason { Keyboard, Other };
+bool showsFocusCue(FocusReason reason);
+
+// Where a control's accessible name comes from when it has no text of its own: a string table slot, or the
+// caption of the control beside it (the label above a list, the check box before a drop-down list).
+struct NameSource {
+    const char* control;
+    int slot;                // -1 when the name is another control's caption
+    const char* fromControl; // nullptr when the name is a slot
+};
+
+inline constexpr std::array<NameSource, 5> kNameSources{{
+    {"ProcessList", -1, "ProcessesLabel"},
+    {"TimeCombo", -1, "CheckOptionRAM0"},
+    {"GaugePic", 189, nullptr},
+    {"optLang", -1, "Label12"},
+    {"PB1", -1, "lblInfo"}, // the update window's progress bar, under its "Checking..." line
+}};
+
+// A caption as a name: the access-key marks taken out ("&Save" is "Save", "&&" is "&").
+std::string accessibleNameOf(std::string_view caption);
+
+} // namespace kelvora::navigation
