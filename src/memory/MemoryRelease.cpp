@@ -9,7 +9,7 @@ namespace kelvora {
 HeadroomGuard::HeadroomGuard(MemoryInfo& info) : info_(info) {}
 
 std::uint64_t HeadroomGuard::reserveFor(std::uint64_t totalBytes) {
-    return std::max(kMinimumReserve, totalBytes / 20);
+    return BlockAllocator::reserveFor(totalBytes);
 }
 
 void HeadroomGuard::reread() {

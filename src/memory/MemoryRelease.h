@@ -34,7 +34,7 @@ public:
 class HeadroomGuard {
 public:
     enum class Verdict { Allow, TooLittleRoom, UnderPressure };
-    static constexpr std::uint64_t kMinimumReserve = 256u * 1024u * 1024u;
+    static constexpr std::uint64_t kMinimumReserve = BlockAllocator::kMinimumReserve;
     static constexpr int kRereadEvery = 16;
     // Stalls for memory in more than this per cent of the last ten seconds (the kernel's average) stop a release:
     // waiting one second in ten is a stall users feel, while evicting page cache, which a release is for, measured

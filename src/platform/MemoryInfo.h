@@ -60,6 +60,12 @@ public:
     // What one block costs the machine: the blocks are backed by whole 2 MiB huge pages.
     static constexpr std::uint64_t kBlockFootprint = 2u * 1024u * 1024u;
 
+    // What a release leaves free of memory (or of a limit) of `totalBytes`: the larger of 256 MiB and 5 %.
+    static constexpr std::uint64_t kMinimumReserve = 256u * 1024u * 1024u;
+    static constexpr std::uint64_t reserveFor(std::uint64_t totalBytes) {
+        return totalBytes / 20 > kMinimumReserve ? totalBytes / 20 : kMinimumReserve;
+    }
+
     virtual ~BlockAllocator() = default;
 
     // A new filled block, or nullptr when the system refuses it.

@@ -42,12 +42,11 @@ public:
 
 // The release's own guard sees available physical memory plus the commit beyond it; when the commit limit is
 // below available physical memory, only this check keeps a block from eating the commit other programs need.
-// The reserve is the release's: a twentieth of physical memory, at least 256 MiB.
 bool commitLeavesReserve() {
     const auto status = memoryStatus();
     if (!status)
         return false;
-    const std::uint64_t reserve = std::max<std::uint64_t>(256u * 1024u * 1024u, status->ullTotalPhys / 20);
+    const std::uint64_t reserve = BlockAllocator::reserveFor(status->ullTotalPhys);
     return status->ullAvailPageFile >= reserve + BlockAllocator::kBlockFootprint;
 }
 
