@@ -156,9 +156,7 @@ void CurlTransfer::setFinishedCallback(std::function<void()> callback) {
 
 void CurlTransfer::Execute(const std::string& url, const std::string& operation) {
     abandon();
-    header_.clear();
-    body_.clear();
-    readPosition_ = 0;
+    forgetAnswer();
     if (operation != "GET") {
         finishFailed();
         return;
@@ -183,22 +181,9 @@ bool CurlTransfer::StillExecuting() {
         return false;
     if (!request_->finished)
         return true;
-    header_ = std::move(request_->header);
-    body_ = std::move(request_->body);
+    keepAnswer(std::move(request_->header), std::move(request_->body));
     request_.reset();
     return false;
-}
-
-std::string CurlTransfer::GetHeader() {
-    return StillExecuting() ? std::string() : header_;
-}
-
-std::string CurlTransfer::GetChunk(std::size_t size) {
-    if (StillExecuting() || readPosition_ >= body_.size())
-        return {};
-    std::string piece = body_.substr(readPosition_, size);
-    readPosition_ += piece.size();
-    return piece;
 }
 
 void CurlTransfer::Cancel() {

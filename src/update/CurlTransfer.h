@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxHeaderBlockBytes = 64u * 1024u;
 
 // HTTP/1.1 GET with libcurl on a worker thread; only http and https are fetched or followed. The caller never
 // waits for the worker: Cancel abandons it (it owns its state jointly with this object) and returns at once.
-class CurlTransfer : public HttpTransfer {
+class CurlTransfer : public AnswerHoldingTransfer {
 public:
     explicit CurlTransfer(CurlTransferOptions options = {});
     ~CurlTransfer() override;
@@ -34,8 +34,6 @@ public:
 
     void Execute(const std::string& url, const std::string& operation) override;
     bool StillExecuting() override;
-    std::string GetHeader() override;
-    std::string GetChunk(std::size_t size) override;
     void Cancel() override;
 
     struct Request; // what the worker thread shares with this object
@@ -50,9 +48,6 @@ private:
     std::shared_ptr<Request> request_;
 
     // The last finished request's answer, read by the caller's thread only.
-    std::string header_;
-    std::string body_;
-    std::size_t readPosition_ = 0;
 };
 
 } // namespace kelvora

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace kelvora {
 
@@ -21,6 +22,32 @@ public:
     virtual std::string GetChunk(std::size_t size) = 0;
     // Aborts a running request; harmless when none runs.
     virtual void Cancel() = 0;
+};
+
+// A transfer that keeps the answer of its finished request and hands out the body piece by piece.
+class AnswerHoldingTransfer : public HttpTransfer {
+public:
+    std::string GetHeader() override { return StillExecuting() ? std::string() : header_; }
+    std::string GetChunk(std::size_t size) override {
+        if (StillExecuting() || readPosition_ >= body_.size())
+            return {};
+        std::string piece = body_.substr(readPosition_, size);
+        readPosition_ += piece.size();
+        return piece;
+    }
+
+protected:
+    void forgetAnswer() { keepAnswer({}, {}); }
+    void keepAnswer(std::string header, std::string body) {
+        header_ = std::move(header);
+        body_ = std::move(body);
+        readPosition_ = 0;
+    }
+
+private:
+    std::string header_;
+    std::string body_;
+    std::size_t readPosition_ = 0;
 };
 
 // Lets the user interface run while a caller waits for a transfer.

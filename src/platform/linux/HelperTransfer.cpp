@@ -134,9 +134,7 @@ void HelperTransfer::setFinishedCallback(std::function<void()> callback) {
 
 void HelperTransfer::Execute(const std::string& url, const std::string& operation) {
     abandon();
-    header_.clear();
-    body_.clear();
-    readPosition_ = 0;
+    forgetAnswer();
     auto run = std::make_shared<Run>();
     run->limit = options_.maxBodyBytes + kMaxHeaderBlockBytes + 32;
     run->onFinished = finishedCallback_;
@@ -162,22 +160,9 @@ bool HelperTransfer::StillExecuting() {
         return false;
     if (!run_->finished)
         return true;
-    header_ = std::move(run_->header);
-    body_ = std::move(run_->body);
+    keepAnswer(std::move(run_->header), std::move(run_->body));
     run_.reset();
     return false;
-}
-
-std::string HelperTransfer::GetHeader() {
-    return StillExecuting() ? std::string() : header_;
-}
-
-std::string HelperTransfer::GetChunk(std::size_t size) {
-    if (StillExecuting() || readPosition_ >= body_.size())
-        return {};
-    std::string piece = body_.substr(readPosition_, size);
-    readPosition_ += piece.size();
-    return piece;
 }
 
 void HelperTransfer::Cancel() {

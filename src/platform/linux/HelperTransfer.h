@@ -15,7 +15,7 @@ std::string fetchHelperPath();
 // HTTP GET run by the fetch helper in a process of its own, so the program itself never loads libcurl and its
 // libraries (TLS, Kerberos, LDAP, SSH...), which would otherwise stay resident for as long as it runs. Cancel ends
 // the helper at once, whatever it waits for; a helper left over from a program that ended dies with it.
-class HelperTransfer : public HttpTransfer {
+class HelperTransfer : public AnswerHoldingTransfer {
 public:
     HelperTransfer(std::string helperPath, CurlTransferOptions options = {});
     ~HelperTransfer() override;
@@ -28,8 +28,6 @@ public:
 
     void Execute(const std::string& url, const std::string& operation) override;
     bool StillExecuting() override;
-    std::string GetHeader() override;
-    std::string GetChunk(std::size_t size) override;
     void Cancel() override;
 
     struct Run; // what the reading thread shares with this object
@@ -42,9 +40,6 @@ private:
     CurlTransferOptions options_;
     std::function<void()> finishedCallback_;
     std::shared_ptr<Run> run_;
-    std::string header_;
-    std::string body_;
-    std::size_t readPosition_ = 0;
 };
 
 } // namespace kelvora

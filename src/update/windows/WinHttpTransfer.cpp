@@ -213,9 +213,7 @@ void WinHttpTransfer::setFinishedCallback(std::function<void()> callback) {
 
 void WinHttpTransfer::Execute(const std::string& url, const std::string& operation) {
     Cancel();
-    header_.clear();
-    body_.clear();
-    readPosition_ = 0;
+    forgetAnswer();
     if (operation != "GET")
         return;
     auto request = std::make_shared<Request>();
@@ -237,22 +235,9 @@ bool WinHttpTransfer::StillExecuting() {
     std::lock_guard lock(request_->mutex);
     if (!request_->finished)
         return true;
-    header_ = std::move(request_->header);
-    body_ = std::move(request_->body);
+    keepAnswer(std::move(request_->header), std::move(request_->body));
     request_.reset();
     return false;
-}
-
-std::string WinHttpTransfer::GetHeader() {
-    return StillExecuting() ? std::string() : header_;
-}
-
-std::string WinHttpTransfer::GetChunk(std::size_t size) {
-    if (StillExecuting() || readPosition_ >= body_.size())
-        return {};
-    std::string piece = body_.substr(readPosition_, size);
-    readPosition_ += piece.size();
-    return piece;
 }
 
 void WinHttpTransfer::Cancel() {

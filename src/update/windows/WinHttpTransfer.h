@@ -19,7 +19,7 @@ struct WinHttpTransferOptions {
 
 // HTTP/1.1 GET with WinHTTP in asynchronous mode: the system's threads run the request, so nothing here waits
 // or polls, and closing the request handle cancels it in any phase. Only http and https are fetched or followed.
-class WinHttpTransfer : public HttpTransfer {
+class WinHttpTransfer : public AnswerHoldingTransfer {
 public:
     explicit WinHttpTransfer(WinHttpTransferOptions options = {});
     ~WinHttpTransfer() override;
@@ -31,8 +31,6 @@ public:
 
     void Execute(const std::string& url, const std::string& operation) override;
     bool StillExecuting() override;
-    std::string GetHeader() override;
-    std::string GetChunk(std::size_t size) override;
     void Cancel() override;
 
     struct Request; // shared with the system's callbacks, which may outlive a cancelled transfer
@@ -41,9 +39,6 @@ private:
     WinHttpTransferOptions options_;
     std::function<void()> finishedCallback_;
     std::shared_ptr<Request> request_;
-    std::string header_;
-    std::string body_;
-    std::size_t readPosition_ = 0;
 };
 
 } // namespace kelvora
