@@ -2,9 +2,9 @@
 # mingw-w64 (cmake/mingw-w64-x86_64.cmake) and run under Wine by ctest. The Qt windows stay on Linux.
 find_package(Threads REQUIRED)
 
-# Every folder of src/ but the platform layer is a subsystem of the logic.
+# Every folder of src/ but the platform layer and the window classes is a subsystem of the logic.
 file(GLOB KELVORA_SUBSYSTEMS LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/*)
-list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|\\.")
+list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|^win32ui$|\\.")
 
 # GoogleTest from the source Debian ships, built for Windows alongside the project.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -41,6 +41,8 @@ target_compile_definitions(kelvora_logic PUBLIC
     KELVORA_VERSION_REVISION=${PROJECT_VERSION_TWEAK}
     KELVORA_DEFAULT_VENDOR_URL="${KELVORA_VENDOR_URL}")
 target_link_libraries(kelvora_logic PUBLIC Threads::Threads winhttp)
+
+include(cmake/WindowsProgram.cmake) # kelvora2008.exe: the Win32 windows over the logic
 
 enable_testing()
 
