@@ -42,9 +42,9 @@ target_compile_definitions(kelvora_logic PUBLIC
     KELVORA_DEFAULT_VENDOR_URL="${KELVORA_VENDOR_URL}")
 target_link_libraries(kelvora_logic PUBLIC Threads::Threads winhttp)
 
-include(cmake/WindowsProgram.cmake) # kelvora2008.exe: the Win32 windows over the logic
-
 enable_testing()
+
+include(cmake/WindowsProgram.cmake) # kelvora2008.exe, its zip and installer, and its end-to-end test
 
 # Test helpers; the POSIX server and temp folders have Windows counterparts in tests/support/windows.
 file(GLOB KELVORA_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/windows/*.cpp)
