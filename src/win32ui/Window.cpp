@@ -40,7 +40,9 @@ struct ControlClass {
 };
 
 DWORD alignStyle(const ControlSpec& spec) {
-    const DWORD align = spec.align == TextAlign::Centre ? SS_CENTER : spec.align == TextAlign::Right ? SS_RIGHT : SS_LEFT;
+    DWORD align = SS_LEFT;
+    if (spec.align != TextAlign::Left)
+        align = spec.align == TextAlign::Centre ? SS_CENTER : SS_RIGHT;
     // One-line captions are centred vertically and never wrap; SS_CENTERIMAGE does both for text.
     return align | (spec.wraps ? 0 : SS_CENTERIMAGE);
 }

@@ -130,7 +130,8 @@ void MainWindowWin::buildPages() {
         SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
     SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(languageIndex(readCurLang(services_.registry))), 0);
     // The list is named by the label before it.
-    SetWindowTextW(languages, win32::wide(services_.strings[findControl(settingsPageControls(), "Label12").slot]).c_str());
+    const int labelSlot = findControl(settingsPageControls(), "Label12").slot;
+    SetWindowTextW(languages, win32::wide(services_.strings[labelSlot]).c_str());
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
 }

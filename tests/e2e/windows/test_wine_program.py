@@ -65,7 +65,8 @@ class WineProgramTest(unittest.TestCase):
         return None
 
     def start(self):
-        child = subprocess.Popen(["wine", self.program], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        child = subprocess.Popen(["wine", self.program], env=self.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
         self.children.append(child)
         return child
 
