@@ -406,10 +406,11 @@ void pumpPendingMessages() {
     }
 }
 
-int runMessageLoop(const HWND& keyWindow) {
+int runMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (keyWindow && IsWindow(keyWindow) && IsDialogMessageW(keyWindow, &msg))
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageW(root, &msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

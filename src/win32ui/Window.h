@@ -103,8 +103,8 @@ private:
 
 // Runs every pending message, as the event loop would, and returns; a quit request is kept for the main loop.
 void pumpPendingMessages();
-// The main loop: dialog keys (Tab, Enter, arrows) for `keyWindow`'s controls, until WM_QUIT.
-int runMessageLoop(const HWND& keyWindow);
+// The main loop, until WM_QUIT: dialog keys (Tab, arrows, Enter, Space) move and press the controls of each window.
+int runMessageLoop();
 
 // A message box over `owner` with the program's title; the text shows as plain text.
 void messageBox(HWND owner, const std::string& text, UINT icon);

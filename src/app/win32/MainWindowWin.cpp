@@ -8,6 +8,7 @@
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
 #include "info/Version.h"
+#include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
 #include "process/win32/CpuPageWin.h"
 #include "settings/LanguageSetting.h"
@@ -165,8 +166,10 @@ void MainWindowWin::runNavigation(const navigation::Item& item) {
     case navigation::Command::EndProgram:
         std::_Exit(0);
     case navigation::Command::ShowAbout:
+        showAbout();
+        break;
     case navigation::Command::ShowUpdate:
-        break; // the About and update windows are not part of the Windows program yet
+        break; // the update windows are not part of the Windows program yet
     }
 }
 
@@ -184,6 +187,13 @@ void MainWindowWin::onPageCommand(const char* control, int code) {
     }
 }
 
+void MainWindowWin::showAbout() {
+    // A closed About window is gone with its controls; the next opening builds a new one.
+    if (!about_ || !about_->isOpen())
+        about_ = std::make_unique<AboutWindowWin>(services_);
+    about_->show(handle());
+}
+
 void MainWindowWin::onMenu(int id) {
     switch (id) {
     case kMenuEnd:
@@ -196,6 +206,9 @@ void MainWindowWin::onMenu(int id) {
         break;
     case kMenuHomePage:
         links_.OpenHomePage();
+        break;
+    case kMenuAbout:
+        showAbout();
         break;
     default:
         break;

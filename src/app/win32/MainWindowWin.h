@@ -10,6 +10,7 @@
 
 namespace kelvora {
 
+class AboutWindowWin;
 class CpuPageWin;
 class MemoryPageWin;
 namespace navigation {
@@ -42,6 +43,7 @@ private:
     void GlobalTimer_Timer();
     void Form_Unload();
     void onPageCommand(const char* control, int code);
+    void showAbout();
 
     AppServices& services_;
     MainTicker ticker_;
@@ -51,6 +53,7 @@ private:
     win32::Window settingsPage_;
     std::unique_ptr<CpuPageWin> cpuPage_;
     std::unique_ptr<MemoryPageWin> memoryPage_;
+    std::unique_ptr<AboutWindowWin> about_;
     std::array<HWND, kPages> pages_{};
     bool timerRunning_ = false;
 };

@@ -59,15 +59,13 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
         return 0;
     }
 
-    HWND keyWindow = nullptr;
     std::unique_ptr<MainWindowWin> mainWindow;
     SplashWindow splash(strings, [&] {
         mainWindow = std::make_unique<MainWindowWin>(services);
         if (!mainWindow->Form_Load())
             PostQuitMessage(1);
-        keyWindow = mainWindow->handle();
     });
     if (!splash.show())
         return 1;
-    return win32::runMessageLoop(keyWindow);
+    return win32::runMessageLoop();
 }
