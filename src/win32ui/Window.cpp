@@ -394,16 +394,20 @@ LRESULT Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-void pumpPendingMessages() {
+bool pumpPendingMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return false;
         }
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageW(root, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    return true;
 }
 
 int runMessageLoop() {

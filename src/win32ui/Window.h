@@ -102,7 +102,8 @@ private:
 };
 
 // Runs every pending message, as the event loop would, and returns; a quit request is kept for the main loop.
-void pumpPendingMessages();
+// False once the program is quitting.
+bool pumpPendingMessages();
 // The main loop, until WM_QUIT: dialog keys (Tab, arrows, Enter, Space) move and press the controls of each window.
 int runMessageLoop();
 

@@ -13,6 +13,7 @@
 #include "process/win32/CpuPageWin.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "update/win32/UpdateWindowWin.h"
 
 namespace kelvora {
 
@@ -22,6 +23,11 @@ constexpr int kClientWidth = 568;
 constexpr int kClientHeight = 358;
 constexpr UINT kGlobalTickMs = 100;
 constexpr UINT_PTR kGlobalTimerId = 1;
+// Timer3 waits a second after the load, then the silent update check waits a little more.
+constexpr UINT_PTR kTimer3Id = 3;
+constexpr UINT kAutoUpdateDelayMs = 1000;
+constexpr UINT_PTR kSilentCheckTimerId = 4;
+constexpr UINT kSilentCheckDelayMs = 600;
 // A panel refresh runs as a message of its own, after the tick's handler has returned, so the timer keeps ticking
 // through a release it may start.
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
@@ -69,7 +75,7 @@ bool MainWindowWin::Form_Load() {
     // The update tile's picture does what its text says; assistive tools read it the same way.
     window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
     window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
-    window_.hooks.timer = [this](UINT_PTR) { GlobalTimer_Timer(); };
+    window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
     window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return onMessage(message, wParam, lParam, result);
     };
@@ -88,7 +94,24 @@ bool MainWindowWin::Form_Load() {
     }
     ShowWindow(handle(), SW_SHOW);
     UpdateWindow(handle());
+    SetTimer(handle(), kTimer3Id, kAutoUpdateDelayMs, nullptr);
     return true;
+}
+
+void MainWindowWin::onTimer(UINT_PTR id) {
+    if (id == kGlobalTimerId) {
+        GlobalTimer_Timer();
+    } else if (id == kTimer3Id) {
+        KillTimer(handle(), kTimer3Id);
+        SetTimer(handle(), kSilentCheckTimerId, kSilentCheckDelayMs, nullptr);
+    } else if (id == kSilentCheckTimerId) {
+        // Stopped before the download starts, so no second check can begin inside the wait.
+        KillTimer(handle(), kSilentCheckTimerId);
+        if (!autoUpdate_) {
+            autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
+            autoUpdate_->start(nullptr);
+        }
+    }
 }
 
 void MainWindowWin::buildMenu() {
@@ -169,7 +192,8 @@ void MainWindowWin::runNavigation(const navigation::Item& item) {
         showAbout();
         break;
     case navigation::Command::ShowUpdate:
-        break; // the update windows are not part of the Windows program yet
+        showUpdate();
+        break;
     }
 }
 
@@ -194,6 +218,16 @@ void MainWindowWin::showAbout() {
     about_->show(handle());
 }
 
+void MainWindowWin::showUpdate() {
+    std::erase_if(updates_, [](const std::unique_ptr<UpdateWindowWin>& update) { return update->finished(); });
+    if (!updates_.empty() && updates_.back()->open()) {
+        updates_.back()->bringForward();
+        return;
+    }
+    updates_.push_back(std::make_unique<UpdateWindowWin>(services_, CheckVariant::OnDemand));
+    updates_.back()->start(handle());
+}
+
 void MainWindowWin::onMenu(int id) {
     switch (id) {
     case kMenuEnd:
@@ -206,6 +240,9 @@ void MainWindowWin::onMenu(int id) {
         break;
     case kMenuHomePage:
         links_.OpenHomePage();
+        break;
+    case kMenuUpdate:
+        showUpdate();
         break;
     case kMenuAbout:
         showAbout();
@@ -271,6 +308,13 @@ void MainWindowWin::Form_Unload() {
     memoryPage_->releaseBlocks();
     KillTimer(handle(), kGlobalTimerId);
     timerRunning_ = false;
+    KillTimer(handle(), kTimer3Id);
+    KillTimer(handle(), kSilentCheckTimerId);
+    // Owned windows close with their owner; a check in progress ends with the window, so no question follows.
+    for (const auto& update : updates_)
+        update->cancel();
+    if (autoUpdate_)
+        autoUpdate_->cancel();
 }
 
 } // namespace kelvora

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/AppServices.h"
 #include "info/LinkLauncher.h"
@@ -12,6 +13,7 @@ namespace kelvora {
 
 class AboutWindowWin;
 class CpuPageWin;
+class UpdateWindowWin;
 class MemoryPageWin;
 namespace navigation {
 struct Item;
@@ -44,6 +46,8 @@ private:
     void Form_Unload();
     void onPageCommand(const char* control, int code);
     void showAbout();
+    void showUpdate();
+    void onTimer(UINT_PTR id);
 
     AppServices& services_;
     MainTicker ticker_;
@@ -54,6 +58,9 @@ private:
     std::unique_ptr<CpuPageWin> cpuPage_;
     std::unique_ptr<MemoryPageWin> memoryPage_;
     std::unique_ptr<AboutWindowWin> about_;
+    // Update windows on demand; a closed one stays until its check has left the stack.
+    std::vector<std::unique_ptr<UpdateWindowWin>> updates_;
+    std::unique_ptr<UpdateWindowWin> autoUpdate_;
     std::array<HWND, kPages> pages_{};
     bool timerRunning_ = false;
 };

@@ -1,7 +1,11 @@
 """The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the
 installer, the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at
-its client size, a second copy refused while the first runs, the window's close ending the program, and the silent
-uninstall removing the program and its "Apps & features" entry while the language choice stays."""
+its client size, the silent update check against a local server publishing a newer version (the question, answered
+No), a second copy refused while the first runs, the window's close ending the program, and the silent uninstall
+removing the program and its "Apps & features" entry while the language choice stays."""
+
+import http.server
+import threading
 
 import os
 import shutil
@@ -27,11 +31,28 @@ def wait_for(what, timeout=30.0):
     raise AssertionError("timed out waiting")
 
 
+class Publisher(http.server.BaseHTTPRequestHandler):
+    paths = []
+
+    def do_GET(self):  # noqa: N802 (the handler's name is fixed)
+        Publisher.paths.append(self.path)
+        self.send_response(200)
+        self.send_header("Content-Length", "4")
+        self.end_headers()
+        self.wfile.write(b"2.41")
+
+    def log_message(self, *args):
+        pass
+
+
 class WineProgramTest(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="kelvora-wine-")
+        self.server = http.server.HTTPServer(("127.0.0.1", 0), Publisher)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
         self.env = dict(os.environ, WINEPREFIX=os.path.join(self.folder, "prefix"), WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+                        WINEDLLOVERRIDES="mscoree,mshtml=",
+                        KELVORA_VENDOR_URL="http://127.0.0.1:%d" % self.server.server_address[1])
         self.children = []
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
@@ -45,6 +66,8 @@ class WineProgramTest(unittest.TestCase):
 
     def tearDown(self):
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        self.server.shutdown()
+        self.server.server_close()
         for child in self.children + [self.openbox, self.xvfb]:
             child.kill()
             child.wait()
@@ -86,9 +109,10 @@ class WineProgramTest(unittest.TestCase):
         # Wine draws the menu bar inside the X window, above the client area.
         return size[0] == CLIENT[0] and CLIENT[1] + 15 <= size[1] <= CLIENT[1] + 30
 
-    def press_return_in_box(self):
+    def answer_box(self, key="Return"):
         box = wait_for(lambda: [w for w, size in self.windows().items() if not self.is_main(size) and size[0] < 500])
-        subprocess.run(["xdotool", "windowactivate", "--sync", box[0], "key", "Return"], env=self.env, timeout=30)
+        subprocess.run(["xdotool", "windowactivate", "--sync", box[0], "key", key], env=self.env, timeout=30)
+        wait_for(lambda: box[0] not in self.windows())
 
     def test_install_first_start_second_copy_and_uninstall(self):
         self.wine(SETUP, "/S", settle=True)
@@ -97,12 +121,14 @@ class WineProgramTest(unittest.TestCase):
         self.program = folder + "\\kelvora2008.exe"
 
         first = self.start()
-        self.press_return_in_box()  # no language stored yet: the fixed English message
+        self.answer_box()  # no language stored yet: the fixed English message
         main = wait_for(lambda: [w for w, size in self.windows().items() if self.is_main(size)])
         self.assertIn("English", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+        self.answer_box("n")  # the silent check found 2.41: the question, answered No
+        self.assertEqual(Publisher.paths, ["/updates/kvora-2008.txt"])
 
         second = self.start()
-        self.press_return_in_box()  # the refusal of the second copy
+        self.answer_box()  # the refusal of the second copy
         self.assertEqual(second.wait(timeout=30), 0)
         self.assertEqual([w for w, size in self.windows().items() if self.is_main(size)], main)
         self.assertIsNone(first.poll())
