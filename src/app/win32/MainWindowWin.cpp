@@ -265,13 +265,16 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
             memoryPage_->RefreshMemoryPanel();
         return true;
     case WM_SETCURSOR: {
-        // The pointer over a navigation item shows its hover bar; over the bare background, none.
+        // The pointer over a navigation item shows its hover bar, over the bar itself keeps it, elsewhere none.
         auto* under = reinterpret_cast<HWND>(wParam);
-        if (under == handle())
-            ShowHoverImage(-1);
+        for (const char* bar : kHoverBarNames)
+            if (under == window_.control(bar))
+                return false;
+        int shown = -1;
         for (const navigation::Item& item : navigation::kItems)
             if (item.hoverBar >= 0 && under == window_.control(item.control))
-                ShowHoverImage(item.hoverBar);
+                shown = item.hoverBar;
+        ShowHoverImage(shown);
         return false;
     }
     case WM_LBUTTONDOWN:
