@@ -348,7 +348,7 @@ void Window::drawItem(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK Window::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = fromParam<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcW(hwnd, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
@@ -360,18 +360,18 @@ LRESULT Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     switch (message) {
     case WM_COMMAND:
-        if (const Placed* placed = find(reinterpret_cast<HWND>(lParam)); placed && hooks.command)
+        if (const Placed* placed = find(fromParam<HWND>(lParam)); placed && hooks.command)
             hooks.command(placed->spec.name, HIWORD(wParam));
         return 0;
     case WM_CTLCOLORSTATIC:
-        if (const Placed* placed = find(reinterpret_cast<HWND>(lParam))) {
-            auto* dc = reinterpret_cast<HDC>(wParam);
+        if (const Placed* placed = find(fromParam<HWND>(lParam))) {
+            auto* dc = fromParam<HDC>(wParam);
             SetTextColor(dc, placed->colour);
             return reinterpret_cast<LRESULT>(backgroundFor(*placed, dc));
         }
         break;
     case WM_DRAWITEM:
-        drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        drawItem(*fromParam<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_TIMER:
         if (hooks.timer)
@@ -379,7 +379,7 @@ LRESULT Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        const RECT* suggested = fromParam<const RECT*>(lParam);
         SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         layout();

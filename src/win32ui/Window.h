@@ -112,4 +112,9 @@ void messageBox(HWND owner, const std::string& text, UINT icon);
 
 std::wstring wide(std::string_view utf8);
 
+// A pointer or handle that a message carries in its WPARAM or LPARAM (a control, a DC, a structure).
+template <typename Pointer, typename Parameter> Pointer fromParam(Parameter value) {
+    return reinterpret_cast<Pointer>(value); // NOLINT(performance-no-int-to-ptr): how Win32 passes them
+}
+
 } // namespace kelvora::win32

@@ -49,8 +49,8 @@ bool AlertWindowWin::show(const std::string& title, const std::string& message) 
             return true;
         }
         // The program's name lies on the header band, in white.
-        if (msg == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == window_.control("Label1")) {
-            auto* dc = reinterpret_cast<HDC>(wParam);
+        if (msg == WM_CTLCOLORSTATIC && win32::fromParam<HWND>(lParam) == window_.control("Label1")) {
+            auto* dc = win32::fromParam<HDC>(wParam);
             SetTextColor(dc, RGB(255, 255, 255));
             SetBkColor(dc, kHeaderBand);
             result = reinterpret_cast<LRESULT>(bandBrush_);

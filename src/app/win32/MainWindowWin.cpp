@@ -266,7 +266,7 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         return true;
     case WM_SETCURSOR: {
         // The pointer over a navigation item shows its hover bar, over the bar itself keeps it, elsewhere none.
-        auto* under = reinterpret_cast<HWND>(wParam);
+        auto* under = win32::fromParam<HWND>(wParam);
         for (const char* bar : kHoverBarNames)
             if (under == window_.control(bar))
                 return false;

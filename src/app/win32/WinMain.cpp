@@ -18,7 +18,6 @@
 #include "settings/Language.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
-#include "win32ui/Window.h"
 
 namespace {
 
