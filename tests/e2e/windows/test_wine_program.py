@@ -1,7 +1,7 @@
 """The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the
 installer, the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at
 its client size, the silent update check against a local server publishing a newer version (the question, answered
-No), a second copy refused while the first runs, the window's close ending the program, and the silent uninstall
+No), another language saved on the settings page, a second copy refused while the first runs, the window's close ending the program, and the silent uninstall
 removing the program and its "Apps & features" entry while the language choice stays."""
 
 import http.server
@@ -109,6 +109,12 @@ class WineProgramTest(unittest.TestCase):
         # Wine draws the menu bar inside the X window, above the client area.
         return size[0] == CLIENT[0] and CLIENT[1] + 15 <= size[1] <= CLIENT[1] + 30
 
+    def click(self, window, x, y):
+        """Clicks at (x, y) of the X window, whose top 19 pixels are Wine's menu bar."""
+        subprocess.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"], env=self.env,
+                       timeout=30)
+        time.sleep(0.3)
+
     def answer_box(self, key="Return"):
         box = wait_for(lambda: [w for w, size in self.windows().items() if not self.is_main(size) and size[0] < 500])
         subprocess.run(["xdotool", "windowactivate", "--sync", box[0], "key", key], env=self.env, timeout=30)
@@ -127,6 +133,14 @@ class WineProgramTest(unittest.TestCase):
         self.answer_box("n")  # the silent check found 2.41: the question, answered No
         self.assertEqual(Publisher.paths, ["/updates/kvora-2008.txt"])
 
+        # The settings page: "Polish" chosen in the list by its first letter, saved with its button.
+        self.click(main[0], 60, 190)
+        self.click(main[0], 380, 143)
+        subprocess.run(["xdotool", "key", "p"], env=self.env, timeout=30)
+        self.click(main[0], 510, 143)
+        self.answer_box()
+        self.assertIn("Polish", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+
         second = self.start()
         self.answer_box()  # the refusal of the second copy
         self.assertEqual(second.wait(timeout=30), 0)
@@ -139,7 +153,7 @@ class WineProgramTest(unittest.TestCase):
         self.wine(folder + "\\uninstall.exe", "/S", settle=True)
         self.assertIsNone(self.install_location())
         self.assertNotEqual(self.wine("cmd", "/c", "dir", self.program).returncode, 0)
-        self.assertIn("English", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+        self.assertIn("Polish", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
 
 
 if __name__ == "__main__":
