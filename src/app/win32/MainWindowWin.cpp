@@ -72,7 +72,9 @@ bool MainWindowWin::Form_Load() {
     window_.setText("Label1", services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " +
                                   programVersionText());
     window_.setText("Label17", "Copyright \u00a9 2008 Talvek. All rights reserved.");
-    // The update tile's picture does what its text says; assistive tools read it the same way.
+    // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
+    // what its text says, so it is named by it.
+    window_.setText("Image1", kAppTitle);
     window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
     window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
     window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
@@ -152,10 +154,8 @@ void MainWindowWin::buildPages() {
     HWND languages = settingsPage_.control("optLang");
     for (const char* name : kLanguageNames)
         SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
+    // The list is named by the label before it, as UI Automation names a control by the static text before it.
     SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(languageIndex(readCurLang(services_.registry))), 0);
-    // The list is named by the label before it.
-    const int labelSlot = findControl(settingsPageControls(), "Label12").slot;
-    SetWindowTextW(languages, win32::wide(services_.strings[labelSlot]).c_str());
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
 }

@@ -50,6 +50,7 @@ bool SplashWindow::show() {
         return false;
     client_.addControls(splashControls(), strings_);
     client_.setPicture("Image39", L"BANNER");
+    client_.setText("Image39", kAppTitle); // the drawn banner's name for UI Automation
     ShowWindow(client_.handle(), SW_SHOW);
     frame_.hooks.timer = [this](UINT_PTR) { tick(); };
     SplashTicks = 0;

@@ -5,6 +5,7 @@
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
 #include "settings/LanguageSetting.h"
+#include "settings/StringTable.h"
 #include "update/Download.h"
 #include "update/UpdateWindowControls.h"
 
@@ -62,6 +63,8 @@ bool UpdateWindowWin::start(HWND owner) {
                                 WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kClientWidth, kClientHeight, nullptr, owner))
         return false;
     window_.addControls(updateWindowControls(), services_.strings);
+    // The drawn progress bar is named by the line above it.
+    window_.setText("PB1", services_.strings[findControl(updateWindowControls(), "lblInfo").slot]);
     window_.hooks.command = [this](const char* control, int code) {
         if (std::string_view(control) == "cmdCanc" && code == BN_CLICKED)
             cancel();
