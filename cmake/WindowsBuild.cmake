@@ -2,9 +2,9 @@
 # mingw-w64 (cmake/mingw-w64-x86_64.cmake) and run under Wine by ctest. The Qt windows stay on Linux.
 find_package(Threads REQUIRED)
 
-# Every folder of src/ but the platform layer is a subsystem of the logic.
+# Every folder of src/ but the platform layer and the window classes is a subsystem of the logic.
 file(GLOB KELVORA_SUBSYSTEMS LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/*)
-list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|\\.")
+list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|^win32ui$|\\.")
 
 # GoogleTest from the source Debian ships, built for Windows alongside the project.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -43,6 +43,8 @@ target_compile_definitions(kelvora_logic PUBLIC
 target_link_libraries(kelvora_logic PUBLIC Threads::Threads winhttp)
 
 enable_testing()
+
+include(cmake/WindowsProgram.cmake) # kelvora2008.exe, its zip and installer, and its end-to-end test
 
 # Test helpers; the POSIX server and temp folders have Windows counterparts in tests/support/windows.
 file(GLOB KELVORA_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/windows/*.cpp)

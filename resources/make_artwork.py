@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """Draws the program's pictures (banner, navigation panel, hover bar, update tile, version picture, footer strip,
 program icon) into resources/images/ as PNG files, each window picture also at twice the resolution (name@2x.png, for
-screens scaled by 2), and the icon as SVG too. Standard library only; run it again after changing a picture."""
+screens scaled by 2), and the icon as SVG too. Standard library only; run it again after changing a picture.
+
+With --windows FOLDER it writes what the Windows resource file needs instead: each window picture as a 24-bit BMP
+over white and the icon sizes packed into one .ico."""
 
 import math
 import os
 import struct
+import sys
 import zlib
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "images")
@@ -73,6 +77,34 @@ class Canvas:
         data += chunk(b"IEND", b"")
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(data)
+
+
+def save_bmp(canvas, path):
+    """The picture over white as a bottom-up 24-bit BMP, the format LoadImage reads everywhere."""
+    stride = (canvas.w * 3 + 3) & ~3
+    rows = bytearray()
+    for y in range(canvas.h - 1, -1, -1):
+        row = bytearray()
+        for x in range(canvas.w):
+            r, g, b, a = canvas.px[y * canvas.w + x]
+            row += bytes(clamp(c * a + 255 * (1 - a)) for c in (b, g, r))
+        rows += row + bytes(stride - len(row))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(rows), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, canvas.w, canvas.h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + rows)
+
+
+def save_ico(png_paths, path):
+    """PNG-compressed icon entries, as Windows reads them since Vista."""
+    images = [open(p, "rb").read() for p in png_paths]
+    entries, offset = b"", 6 + 16 * len(images)
+    for p, data in zip(png_paths, images):
+        size = int(p.rsplit("-", 1)[1].split(".")[0])
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    with open(path, "wb") as f:
+        f.write(struct.pack("<HHH", 0, 1, len(images)) + entries + b"".join(images))
 
 
 def clamp(v):
@@ -282,5 +314,25 @@ def main():
     icon_svg()
 
 
+def windows_resources(folder):
+    os.makedirs(folder, exist_ok=True)
+    original = Canvas.save
+
+    def save_as_bmp(canvas, name):
+        save_bmp(canvas, os.path.join(folder, name.replace(".png", ".bmp")))
+
+    Canvas.save = save_as_bmp
+    try:
+        for draw in (banner, nav_panel, hover_bar, update_tile, version_picture, footer_strip):
+            draw(1)
+    finally:
+        Canvas.save = original
+    save_ico([os.path.join(OUT, "kelvora-%d.png" % size) for size in (16, 24, 32, 48, 64, 128, 256)],
+             os.path.join(folder, "kelvora.ico"))
+
+
 if __name__ == "__main__":
-    main()
+    if len(sys.argv) == 3 and sys.argv[1] == "--windows":
+        windows_resources(sys.argv[2])
+    else:
+        main()

@@ -1,0 +1,113 @@
+#include "alert/win32/AlertWindowWin.h"
+
+#include <memory>
+#include <vector>
+
+#include "alert/AlertControls.h"
+#include "settings/StringTable.h"
+
+namespace kelvora {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr UINT_PTR kMotionTimer = 1;
+constexpr COLORREF kHeaderBand = RGB(152, 133, 196);
+
+int screenTwips(int metric) {
+    return MulDiv(GetSystemMetrics(metric), kTwipsPerInch, static_cast<int>(GetDpiForSystem()));
+}
+
+int twipsToScreen(int twips) {
+    return MulDiv(twips, static_cast<int>(GetDpiForSystem()), kTwipsPerInch);
+}
+
+} // namespace
+
+AlertWindowWin::AlertWindowWin()
+    : motion_(screenTwips(SM_CXSCREEN), screenTwips(SM_CYSCREEN)), bandBrush_(CreateSolidBrush(kHeaderBand)) {}
+
+AlertWindowWin::~AlertWindowWin() {
+    DeleteObject(bandBrush_);
+}
+
+bool AlertWindowWin::show(const std::string& title, const std::string& message) {
+    constexpr int kTwipsPerPixel = 15;
+    if (!window_.createTopLevel(L"Kelvora", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+                                AlertMotion::kWidthTwips / kTwipsPerPixel, AlertMotion::kHeightTwips / kTwipsPerPixel,
+                                nullptr))
+        return false;
+    const StringTable noTexts;
+    window_.addControls(alertControls(), noTexts);
+    window_.setText("Label1", "Kelvora");
+    window_.setText("lblTitle", title);
+    window_.setText("lblAlert", message);
+    window_.hooks.timer = [this](UINT_PTR) { onTimer(); };
+    window_.hooks.message = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        if (msg == WM_PAINT) {
+            paint();
+            return true;
+        }
+        // The program's name lies on the header band, in white.
+        if (msg == WM_CTLCOLORSTATIC && win32::fromParam<HWND>(lParam) == window_.control("Label1")) {
+            auto* dc = win32::fromParam<HDC>(wParam);
+            SetTextColor(dc, RGB(255, 255, 255));
+            SetBkColor(dc, kHeaderBand);
+            result = reinterpret_cast<LRESULT>(bandBrush_);
+            return true;
+        }
+        return false;
+    };
+    place();
+    ShowWindow(window_.handle(), SW_SHOWNOACTIVATE);
+    SetTimer(window_.handle(), kMotionTimer, static_cast<UINT>(motion_.intervalMs()), nullptr);
+    return true;
+}
+
+void AlertWindowWin::place() {
+    SetWindowPos(window_.handle(), HWND_TOPMOST, twipsToScreen(motion_.left()), twipsToScreen(motion_.top()), 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void AlertWindowWin::onTimer() {
+    const int interval = motion_.intervalMs();
+    motion_.tick();
+    place();
+    if (finished()) {
+        KillTimer(window_.handle(), kMotionTimer);
+        DestroyWindow(window_.handle());
+        return;
+    }
+    if (interval != motion_.intervalMs())
+        SetTimer(window_.handle(), kMotionTimer, static_cast<UINT>(motion_.intervalMs()), nullptr);
+}
+
+void AlertWindowWin::paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window_.handle(), &ps);
+    RECT client;
+    GetClientRect(window_.handle(), &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    // The header band under the program's name, a dotted line below it, and a frame round the popup.
+    const RECT header{0, 0, window_.scaled(227), window_.scaled(33)};
+    FillRect(dc, &header, bandBrush_);
+    HPEN dotted = CreatePen(PS_DOT, 1, RGB(0, 0, 0));
+    HGDIOBJ old = SelectObject(dc, dotted);
+    MoveToEx(dc, 0, window_.scaled(32), nullptr);
+    LineTo(dc, window_.scaled(184), window_.scaled(32));
+    SelectObject(dc, old);
+    DeleteObject(dotted);
+    FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EndPaint(window_.handle(), &ps);
+}
+
+void AlertWindowWin::FlatStyle(const std::string& title, const std::string& message) {
+    static std::vector<std::unique_ptr<AlertWindowWin>> popups;
+    std::erase_if(popups, [](const std::unique_ptr<AlertWindowWin>& popup) { return popup->finished(); });
+    auto popup = std::make_unique<AlertWindowWin>();
+    // A popup that cannot be built is simply not shown.
+    if (popup->show(title, message))
+        popups.push_back(std::move(popup));
+}
+
+} // namespace kelvora

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "app/AppServices.h"
+#include "info/LinkLauncher.h"
+#include "memory/MainTicker.h"
+#include "win32ui/Window.h"
+
+namespace kelvora {
+
+class AboutWindowWin;
+class CpuPageWin;
+class UpdateWindowWin;
+class MemoryPageWin;
+namespace navigation {
+struct Item;
+}
+
+// The main window: header, navigation column, four pages in one place, update tile, footer and menu bar.
+class MainWindowWin {
+public:
+    static constexpr int kPages = 4;
+    static constexpr int kHoverBars = 6;
+
+    explicit MainWindowWin(AppServices& services);
+    ~MainWindowWin();
+
+    // Creates, fills and shows the window and starts GlobalTimer.
+    bool Form_Load();
+    HWND handle() const { return window_.handle(); }
+
+    void ShowPage(int index);
+    void ShowHoverImage(int index);
+
+private:
+    void buildMenu();
+    void buildPages();
+    void onCommand(const char* control, int code);
+    void onMenu(int id);
+    bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void runNavigation(const navigation::Item& item);
+    void GlobalTimer_Timer();
+    void Form_Unload();
+    void onPageCommand(const char* control, int code);
+    void showAbout();
+    void showUpdate();
+    void onTimer(UINT_PTR id);
+
+    AppServices& services_;
+    MainTicker ticker_;
+    LinkLauncher links_;
+    win32::Window window_;
+    win32::Window infoPage_;
+    win32::Window settingsPage_;
+    std::unique_ptr<CpuPageWin> cpuPage_;
+    std::unique_ptr<MemoryPageWin> memoryPage_;
+    std::unique_ptr<AboutWindowWin> about_;
+    // Update windows on demand; a closed one stays until its check has left the stack.
+    std::vector<std::unique_ptr<UpdateWindowWin>> updates_;
+    std::unique_ptr<UpdateWindowWin> autoUpdate_;
+    std::array<HWND, kPages> pages_{};
+    bool timerRunning_ = false;
+};
+
+} // namespace kelvora

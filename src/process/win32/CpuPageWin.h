@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+
+#include "app/AppServices.h"
+#include "process/PriorityOptimizer.h"
+#include "process/ProcessListView.h"
+#include "win32ui/Window.h"
+
+namespace kelvora {
+
+// The CPU page (inside page container x2) as a Win32 child window, over the priority optimizer.
+class CpuPageWin : private ProcessListView {
+public:
+    explicit CpuPageWin(AppServices& services);
+    ~CpuPageWin() override;
+
+    bool create(HWND parent, const ControlSpec& container);
+    win32::Window& window() { return window_; }
+    // Both option pairs at their first choice, the list's tab stops, the first list.
+    void setDefaults();
+    PriorityOptimizer& optimizer() { return optimizer_; }
+
+private:
+    void onCommand(const char* control, int code);
+    void showOption(const char* first, const char* second, int index);
+
+    // ProcessListView
+    void suspendPainting() override;
+    void resumePainting() override;
+    void clearRows() override;
+    void addRow(const std::string& text) override;
+    int rowCount() const override;
+    void setCountText(const std::string& text) override;
+
+    AppServices& services_;
+    win32::Window window_;
+    PriorityOptimizer optimizer_;
+};
+
+} // namespace kelvora

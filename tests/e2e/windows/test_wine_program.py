@@ -1,0 +1,161 @@
+"""The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the
+installer, the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at
+its client size, the silent update check against a local server publishing a newer version (the question, answered
+No), another language saved on the settings page, a second copy refused while the first runs, the window's close ending the program, and the silent uninstall
+removing the program and its "Apps & features" entry while the language choice stays."""
+
+import http.server
+import threading
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SETUP = None
+UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvora 2008"
+SETTINGS_KEY = "HKCU\\Software\\Talvek\\Kelvora 2008\\Settings"
+CLIENT = (568, 358)
+
+
+def wait_for(what, timeout=30.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = what()
+        if found:
+            return found
+        time.sleep(0.2)
+    raise AssertionError("timed out waiting")
+
+
+class Publisher(http.server.BaseHTTPRequestHandler):
+    paths = []
+
+    def do_GET(self):  # noqa: N802 (the handler's name is fixed)
+        Publisher.paths.append(self.path)
+        self.send_response(200)
+        self.send_header("Content-Length", "4")
+        self.end_headers()
+        self.wfile.write(b"2.41")
+
+    def log_message(self, *args):
+        pass
+
+
+class WineProgramTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="kelvora-wine-")
+        self.server = http.server.HTTPServer(("127.0.0.1", 0), Publisher)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.env = dict(os.environ, WINEPREFIX=os.path.join(self.folder, "prefix"), WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=",
+                        KELVORA_VENDOR_URL="http://127.0.0.1:%d" % self.server.server_address[1])
+        self.children = []
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
+                                      "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as display:
+            self.env["DISPLAY"] = ":" + display.readline().strip()
+        self.openbox = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineboot", "-i"], env=self.env, capture_output=True, timeout=120)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+
+    def tearDown(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=60)
+        self.server.shutdown()
+        self.server.server_close()
+        for child in self.children + [self.openbox, self.xvfb]:
+            child.kill()
+            child.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def wine(self, *command, settle=False):
+        """Runs a Windows command to its end; `settle` also waits for every process of the prefix to end, as NSIS
+        uninstallers copy themselves and go on running from the copy (only when nothing else runs)."""
+        result = subprocess.run(["wine", *command], env=self.env, capture_output=True, text=True, timeout=120)
+        if settle:
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+        return result
+
+    def install_location(self):
+        for line in self.wine("reg", "query", UNINSTALL_KEY, "/v", "InstallLocation").stdout.splitlines():
+            if "InstallLocation" in line:
+                return line.split("REG_SZ", 1)[1].strip()
+        return None
+
+    def start(self):
+        child = subprocess.Popen(["wine", self.program], env=self.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        self.children.append(child)
+        return child
+
+    def windows(self):
+        """The mapped windows called "Kelvora 2008", as {id: (width, height)}."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Kelvora 2008$"], env=self.env,
+                               capture_output=True, text=True).stdout.split()
+        sizes = {}
+        for window in found:
+            info = subprocess.run(["xwininfo", "-id", window], env=self.env, capture_output=True, text=True).stdout
+            fields = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+            if "Width" in fields:
+                sizes[window] = (int(fields["Width"]), int(fields["Height"]))
+        return sizes
+
+    def is_main(self, size):
+        # Wine draws the menu bar inside the X window, above the client area.
+        return size[0] == CLIENT[0] and CLIENT[1] + 15 <= size[1] <= CLIENT[1] + 30
+
+    def click(self, window, x, y):
+        """Clicks at (x, y) of the X window, whose top 19 pixels are Wine's menu bar."""
+        subprocess.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"], env=self.env,
+                       timeout=30)
+        time.sleep(0.3)
+
+    def answer_box(self, key="Return"):
+        box = wait_for(lambda: [w for w, size in self.windows().items() if not self.is_main(size) and size[0] < 500])
+        subprocess.run(["xdotool", "windowactivate", "--sync", box[0], "key", key], env=self.env, timeout=30)
+        wait_for(lambda: box[0] not in self.windows())
+
+    def test_install_first_start_second_copy_and_uninstall(self):
+        self.wine(SETUP, "/S", settle=True)
+        folder = self.install_location()
+        self.assertTrue(folder)
+        self.program = folder + "\\kelvora2008.exe"
+
+        first = self.start()
+        self.answer_box()  # no language stored yet: the fixed English message
+        main = wait_for(lambda: [w for w, size in self.windows().items() if self.is_main(size)])
+        self.assertIn("English", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+        self.answer_box("n")  # the silent check found 2.41: the question, answered No
+        self.assertEqual(Publisher.paths, ["/updates/kvora-2008.txt"])
+
+        # The settings page: "Polish" chosen in the list by its first letter, saved with its button.
+        self.click(main[0], 60, 190)
+        self.click(main[0], 380, 143)
+        subprocess.run(["xdotool", "key", "p"], env=self.env, timeout=30)
+        self.click(main[0], 510, 143)
+        self.answer_box()
+        self.assertIn("Polish", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+
+        second = self.start()
+        self.answer_box()  # the refusal of the second copy
+        self.assertEqual(second.wait(timeout=30), 0)
+        self.assertEqual([w for w, size in self.windows().items() if self.is_main(size)], main)
+        self.assertIsNone(first.poll())
+
+        subprocess.run(["xdotool", "windowactivate", "--sync", main[0], "key", "alt+F4"], env=self.env, timeout=30)
+        self.assertEqual(first.wait(timeout=30), 0)
+
+        self.wine(folder + "\\uninstall.exe", "/S", settle=True)
+        self.assertIsNone(self.install_location())
+        self.assertNotEqual(self.wine("cmd", "/c", "dir", self.program).returncode, 0)
+        self.assertIn("Polish", self.wine("reg", "query", SETTINGS_KEY, "/v", "curLang").stdout)
+
+
+if __name__ == "__main__":
+    SETUP = sys.argv.pop(1)
+    unittest.main()
