@@ -29,7 +29,7 @@
 #include "platform/fake/FakeShell.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
-#include "process/ui/CpuPage.h"
+#include "process/qt/CpuPage.h"
 #include "settings/StringTable.h"
 
 namespace {
