@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MainTicker.h"
 #include "memory/qt/MemoryPage.h"
 #include "platform/MemoryInfo.h"

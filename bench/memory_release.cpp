@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MainTicker.h"
 #include "memory/qt/MemoryPage.h"
 #include "platform/MemoryInfo.h"

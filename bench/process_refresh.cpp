@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "platform/Processes.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"

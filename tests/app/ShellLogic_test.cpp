@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/Navigation.h"
 #include "app/ShellLogic.h"
 
 namespace kelvora {
@@ -26,12 +25,6 @@ TEST(WindowDrag, StartsOnlyFromBareBackgroundWithLeftButtonAlone) {
                           Case{HeldButtons::Other, true, false}, Case{HeldButtons::None, true, false},
                           Case{HeldButtons::Other, false, false}})
         EXPECT_EQ(startsWindowDrag(c.held, c.bare), c.drags);
-}
-
-TEST(AccessibleName, LosesTheAccessKeyMarks) {
-    for (const auto& [caption, name] :
-         {std::pair{"&Save", "Save"}, {"Fish && &Chips", "Fish & Chips"}, {"end&", "end"}})
-        EXPECT_EQ(navigation::accessibleNameOf(caption), name) << caption;
 }
 
 } // namespace

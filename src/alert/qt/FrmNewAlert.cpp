@@ -1,9 +1,9 @@
 #include "alert/qt/FrmNewAlert.h"
 
 #include "alert/AlertControls.h"
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
-#include "app/qt/WrapLabel.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
+#include "frontend/qt/WrapLabel.h"
 
 #include <QGuiApplication>
 #include <QLabel>

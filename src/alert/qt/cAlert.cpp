@@ -1,7 +1,7 @@
 #include "alert/qt/cAlert.h"
 
 #include "alert/qt/FrmNewAlert.h"
-#include "app/qt/QtText.h"
+#include "frontend/qt/QtText.h"
 
 namespace kelvora {
 

@@ -1,9 +1,9 @@
 #include "app/qt/AppStartup.h"
 
-#include "app/qt/QtText.h"
 #include "app/qt/ShellActions.h"
 #include "app/qt/frmMain.h"
 #include "app/qt/frmSplash.h"
+#include "frontend/qt/QtText.h"
 #include "platform/SingleInstance.h"
 #include "settings/Language.h"
 #include "settings/LanguageSetting.h"

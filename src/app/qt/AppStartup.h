@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 
 namespace kelvora {
 

@@ -1,13 +1,16 @@
 #include "app/qt/ShellWidgets.h"
 
+#include <QAccessibleWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
-#include "app/qt/Accessibility.h"
+#include "frontend/qt/Accessibility.h"
 
 // The pictures are compiled into the static window library, whose resource registration the linker would drop.
 static void registerArtwork() {
@@ -25,6 +28,53 @@ bool startsClick(const QMouseEvent* event) {
 
 bool endsClick(bool pressed, const QMouseEvent* event, const QWidget* widget) {
     return pressed && event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
+}
+
+// A link label as a link or page tab, named by its text, with a press action that clicks it.
+class LinkLabelAccessible : public QAccessibleWidget {
+public:
+    explicit LinkLabelAccessible(LinkLabel* label) : QAccessibleWidget(label) {}
+
+    QAccessible::Role role() const override { return label()->accessibleRole(); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && label()->accessibleName().isEmpty())
+            return label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override { return QStringList(pressAction()) + QAccessibleWidget::actionNames(); }
+
+    QStringList keyBindingsForAction(const QString& action) const override {
+        if (action == pressAction())
+            return {QStringLiteral("Return"), QStringLiteral("Space")};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+    void doAction(const QString& action) override {
+        if (action != pressAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // Queued, so the tool's call is answered before the click runs (which may open a window or end the program).
+        QPointer<LinkLabel> target = label();
+        QMetaObject::invokeMethod(
+            target,
+            [target] {
+                if (target)
+                    target->activate();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    LinkLabel* label() const { return static_cast<LinkLabel*>(widget()); }
+};
+
+QAccessibleInterface* createLinkAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(LinkLabel::staticMetaObject.className()))
+        return new LinkLabelAccessible(static_cast<LinkLabel*>(object));
+    return nullptr;
 }
 
 } // namespace
@@ -75,6 +125,8 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 
 LinkLabel::LinkLabel(QWidget* parent) : WrapLabel(parent) {
     installAccessibleFactory();
+    static const bool installed = (QAccessible::installFactory(&createLinkAccessible), true);
+    (void)installed;
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);

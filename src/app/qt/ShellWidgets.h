@@ -4,8 +4,8 @@
 #include <QFont>
 #include <QLabel>
 
-#include "app/qt/QtText.h"
-#include "app/qt/WrapLabel.h"
+#include "frontend/qt/QtText.h"
+#include "frontend/qt/WrapLabel.h"
 #include <QPixmap>
 #include <QWidget>
 

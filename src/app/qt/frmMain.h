@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <array>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
 #include "memory/MainTicker.h"
 

@@ -9,9 +9,9 @@
 
 #include "app/MainWindowControls.h"
 #include "app/ShellLogic.h"
-#include "app/qt/ControlPlacement.h"
 #include "app/qt/ShellWidgets.h"
 #include "app/qt/frmMain.h"
+#include "frontend/qt/ControlPlacement.h"
 #include "memory/qt/MemoryPage.h"
 #include "process/qt/CpuPage.h"
 

@@ -7,9 +7,9 @@
 #include <QScreen>
 
 #include "app/MainWindowControls.h"
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
 #include "app/qt/ShellWidgets.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
 

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "info/AboutControls.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"

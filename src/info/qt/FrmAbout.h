@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <array>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 
 namespace kelvora {
 

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "memory/MainTicker.h"
 #include "memory/MemoryPageControls.h"
 #include "memory/qt/MemoryWidgets.h"

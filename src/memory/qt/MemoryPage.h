@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MemoryPanel.h"
 #include "memory/MemoryRelease.h"
 

@@ -1,17 +1,58 @@
 #include "memory/qt/MemoryWidgets.h"
 
 #include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
 #include <cmath>
 
-#include "app/qt/Accessibility.h"
+#include "frontend/qt/Accessibility.h"
 
 namespace kelvora {
 
+namespace {
+
+// The memory gauge as a progress bar whose value is the number of blocks a running release holds.
+class GaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit GaugeAccessible(GaugeFrame* gauge) : QAccessibleWidget(gauge, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return QString::number(gauge()->filled());
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return gauge()->filled(); }
+    void setCurrentValue(const QVariant&) override {} // the release alone moves the bar
+    QVariant maximumValue() const override { return gauge()->filled() > 0 ? gauge()->scale() : 0; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    GaugeFrame* gauge() const { return static_cast<GaugeFrame*>(widget()); }
+};
+
+QAccessibleInterface* createGaugeAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(GaugeFrame::staticMetaObject.className()))
+        return new GaugeAccessible(static_cast<GaugeFrame*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 GaugeFrame::GaugeFrame(QWidget* parent) : QFrame(parent), bar_(new QLabel(this)) {
     installAccessibleFactory();
+    static const bool installed = (QAccessible::installFactory(&createGaugeAccessible), true);
+    (void)installed;
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     bar_->setObjectName(QStringLiteral("GaugeLabel"));

@@ -7,9 +7,9 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "app/qt/Accessibility.h"
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
+#include "frontend/qt/Accessibility.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "process/CpuPageControls.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 
 class QButtonGroup;
 class QLabel;

@@ -1,6 +1,6 @@
 #include <QCloseEvent>
 
-#include "app/qt/QtText.h"
+#include "frontend/qt/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
 #include "update/qt/FrmUpdate.h"

@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/qt/Accessibility.h"
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
+#include "frontend/qt/Accessibility.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
 #include "settings/LanguageSetting.h"

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "update/UpdateCheck.h"
 #include "update/qt/UpdateDialogs.h"
 #include "update/qt/UpdateDownloader.h"

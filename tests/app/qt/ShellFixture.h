@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/AppServices.h"
 #include "app/qt/ShellActions.h"
+#include "frontend/AppServices.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"
 #include "platform/fake/FakeProcesses.h"

@@ -7,9 +7,9 @@
 
 #include "alert/AlertControls.h"
 #include "app/MainWindowControls.h"
-#include "app/qt/ControlPlacement.h"
-#include "app/qt/QtText.h"
-#include "app/qt/WrapLabel.h"
+#include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
+#include "frontend/qt/WrapLabel.h"
 #include "info/AboutControls.h"
 #include "memory/MemoryPageControls.h"
 #include "platform/TextLines.h"

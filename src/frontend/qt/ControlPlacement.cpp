@@ -1,9 +1,9 @@
-#include "app/qt/ControlPlacement.h"
+#include "frontend/qt/ControlPlacement.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 
-#include "app/qt/QtText.h"
+#include "frontend/qt/QtText.h"
 #include "settings/StringTable.h"
 
 namespace kelvora {

@@ -1,4 +1,4 @@
-#include "app/qt/QtText.h"
+#include "frontend/qt/QtText.h"
 
 namespace kelvora {
 

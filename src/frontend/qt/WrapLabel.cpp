@@ -1,4 +1,4 @@
-#include "app/qt/WrapLabel.h"
+#include "frontend/qt/WrapLabel.h"
 
 #include <QPainter>
 #include <QTextLayout>
