@@ -15,6 +15,7 @@
 
 #include "app/MainWindowControls.h"
 #include "app/ShellLogic.h"
+#include "app/ShellTimings.h"
 #include "app/qt/ShellActions.h"
 #include "app/qt/ShellWidgets.h"
 #include "frontend/qt/Accessibility.h"
@@ -35,8 +36,6 @@ namespace {
 
 constexpr int kClientWidth = 568;
 constexpr int kClientHeight = 358;
-constexpr int kGlobalTickMs = 100;
-constexpr int kAutoUpdateDelayMs = 1000;
 constexpr int kSlotLanguageSaved = 220;
 
 } // namespace
@@ -76,7 +75,7 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     GlobalTimer_.setObjectName(QStringLiteral("GlobalTimer"));
     connect(&GlobalTimer_, &QTimer::timeout, this, &frmMain::GlobalTimer_Timer);
     Timer3_.setObjectName(QStringLiteral("Timer3"));
-    Timer3_.setInterval(kAutoUpdateDelayMs);
+    Timer3_.setInterval(mainwindow::kAutoUpdateDelayMs);
     connect(&Timer3_, &QTimer::timeout, this, &frmMain::Timer3_Timer);
 }
 
@@ -157,7 +156,7 @@ void frmMain::applyTexts() {
 void frmMain::startGlobalTimer() {
     ticker_.PanelRefreshTicks = 10;
     ticker_.PriorityCheckTicks = 20;
-    GlobalTimer_.setInterval(kGlobalTickMs);
+    GlobalTimer_.setInterval(mainwindow::kGlobalTickMs);
     GlobalTimer_.start();
 }
 

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "app/MainWindowControls.h"
+#include "app/ShellTimings.h"
 #include "app/qt/ShellWidgets.h"
 #include "frontend/qt/ControlPlacement.h"
 #include "frontend/qt/QtText.h"
@@ -17,11 +18,8 @@ namespace kelvora {
 
 namespace {
 
-constexpr int kTickMs = 300;
-constexpr int kTicksShown = 3;
-constexpr QSize kClientSize(392, 88);
-// The thin fixed frame round the client area, drawn by the window itself since it has no title bar.
-constexpr int kFrameWidth = 2;
+constexpr QSize kClientSize(splash::kClientWidth, splash::kClientHeight);
+constexpr int kFrameWidth = splash::kFrameWidth;
 
 } // namespace
 
@@ -53,16 +51,16 @@ frmSplash::frmSplash(const StringTable& strings)
     Label2_->setTextFormat(Qt::PlainText);
     Label2_->setCursor(Qt::WaitCursor);
 
-    tmrTime_.setInterval(kTickMs);
+    tmrTime_.setInterval(splash::kTickMs);
     connect(&tmrTime_, &QTimer::timeout, this, &frmSplash::tmrTime_Timer);
 }
 
 void frmSplash::Form_Load() {
     applyCaption(Label2_, strings_, splashControls());
     Label2_->setAccessibleName(Label2_->text());
-    tmrTime_.setInterval(kTickMs);
+    tmrTime_.setInterval(splash::kTickMs);
     tmrTime_.start();
-    SplashTicks = 0;
+    clock_.restart();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     show();
@@ -77,8 +75,7 @@ void frmSplash::paintEvent(QPaintEvent* /*event*/) {
 }
 
 void frmSplash::tmrTime_Timer() {
-    ++SplashTicks;
-    if (SplashTicks != kTicksShown)
+    if (!clock_.tick())
         return;
     tmrTime_.stop();
     close();

@@ -2,7 +2,8 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <cstdint>
+
+#include "app/ShellTimings.h"
 
 class QLabel;
 
@@ -19,8 +20,6 @@ public:
     // Sets the notice, starts tmrTime and shows the window centred on the screen.
     void Form_Load();
 
-    std::int16_t SplashTicks = 0;
-
 signals:
     // The third tick: the splash has unloaded itself and the main window is due.
     void finished();
@@ -34,6 +33,7 @@ private:
     const StringTable& strings_;
     QLabel* Label2_ = nullptr;
     QTimer tmrTime_;
+    splash::SplashClock clock_;
 };
 
 } // namespace kelvora

@@ -3,12 +3,12 @@
 #include "frontend/qt/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
+#include "update/UpdateWindowSteps.h"
 #include "update/qt/FrmUpdate.h"
 
 namespace kelvora {
 namespace {
 
-constexpr int kSilentCheckDelayMs = 600;
 constexpr int kOffScreenLeft = -40000 / 15;
 
 } // namespace
@@ -21,7 +21,7 @@ frmAutoUpd::frmAutoUpd(AppServices& services)
     setAttribute(Qt::WA_QuitOnClose, false);
     setGeometry(kOffScreenLeft, 0, 0, 0);
 
-    Timer1_.setInterval(kSilentCheckDelayMs);
+    Timer1_.setInterval(updatewindow::kSilentCheckDelayMs);
     connect(&Timer1_, &QTimer::timeout, this, &frmAutoUpd::Timer1_Timer);
     Timer1_.start();
 }

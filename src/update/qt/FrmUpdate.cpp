@@ -15,16 +15,9 @@
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
 #include "update/UpdateWindowControls.h"
+#include "update/UpdateWindowSteps.h"
 
 namespace kelvora {
-namespace {
-
-constexpr int kCheckDelayMs = 900;
-constexpr int kProgressStepMs = 700;
-constexpr int kProgressStep = 10;
-constexpr int kProgressFull = 100;
-
-} // namespace
 
 frmUpdate::frmUpdate(AppServices& services, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -35,8 +28,8 @@ frmUpdate::frmUpdate(AppServices& services, QWidget* owner)
     if (screen != nullptr)
         move(screen->geometry().center() - rect().center());
 
-    Timer1_.setInterval(kCheckDelayMs);
-    Timer2_.setInterval(kProgressStepMs);
+    Timer1_.setInterval(updatewindow::kCheckDelayMs);
+    Timer2_.setInterval(updatewindow::kProgressStepMs);
     connect(&Timer1_, &QTimer::timeout, this, &frmUpdate::Timer1_Timer);
     connect(&Timer2_, &QTimer::timeout, this, &frmUpdate::Timer2_Timer);
     connect(cmdCanc_, &QPushButton::clicked, this, &frmUpdate::cmdCanc_Click);
@@ -61,7 +54,7 @@ void frmUpdate::buildControls() {
     lblInfo_->setTextFormat(Qt::PlainText);
 
     PB1_ = placeControl(new QProgressBar(this), table, "PB1");
-    PB1_->setRange(0, kProgressFull);
+    PB1_->setRange(0, updatewindow::kProgressFull);
     PB1_->setValue(0);
     PB1_->setTextVisible(false);
 
@@ -76,11 +69,11 @@ void frmUpdate::Timer1_Timer() {
 }
 
 void frmUpdate::Timer2_Timer() {
-    if (PB1_->value() >= kProgressFull) {
+    if (updatewindow::progressDone(PB1_->value())) {
         Timer2_.stop();
         return;
     }
-    PB1_->setValue(PB1_->value() + kProgressStep);
+    PB1_->setValue(updatewindow::progressAfterTick(PB1_->value()));
 }
 
 void frmUpdate::cmdCanc_Click() {
