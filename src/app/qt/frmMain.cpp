@@ -34,8 +34,6 @@ namespace kelvora {
 
 namespace {
 
-constexpr int kClientWidth = 568;
-constexpr int kClientHeight = 358;
 constexpr int kSlotLanguageSaved = 220;
 
 } // namespace
@@ -51,7 +49,7 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
 
     client_ = new MainClientArea(this);
     client_->setObjectName(QStringLiteral("client"));
-    client_->setFixedSize(kClientWidth, kClientHeight);
+    client_->setFixedSize(kMainClientWidth, kMainClientHeight);
     client_->setAutoFillBackground(true);
     QPalette white = client_->palette();
     white.setColor(QPalette::Window, Qt::white);

@@ -16,10 +16,6 @@
 namespace kelvora {
 namespace {
 
-constexpr int kSlotAboutTitle = 118;
-constexpr int kSeparatorLeft = 8;
-constexpr int kSeparatorRight = 472;
-constexpr int kSeparatorTops[] = {72, 216};
 const QColor kLinkColour(160, 120, 205);
 const QColor kWorkspaceColour(171, 171, 171);
 
@@ -57,7 +53,7 @@ FrmAbout::FrmAbout(AppServices& services, QWidget* owner)
     setObjectName(QStringLiteral("FrmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(windowFont());
-    setFixedSize(480, 312);
+    setFixedSize(kAboutClientWidth, kAboutClientHeight);
     Form_Load();
 }
 
@@ -85,7 +81,7 @@ ClickLabel* FrmAbout::addLink(const char* name, const QString& text) {
 void FrmAbout::Form_Load() {
     const StringTable& strings = services_.strings;
     auto text = [&strings](const char* name) { return controlCaption(strings, aboutControls(), name); };
-    setWindowTitle(uiText(strings[kSlotAboutTitle]));
+    setWindowTitle(uiText(strings[kAboutTitleSlot]));
 
     auto* icon = placeControl(new QLabel(this), aboutControls(), "Image4");
     icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
@@ -132,9 +128,10 @@ void FrmAbout::underlineOnly(ClickLabel* hoveredLink) {
 void FrmAbout::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    for (int top : kSeparatorTops) {
-        painter.fillRect(kSeparatorLeft, top, kSeparatorRight - kSeparatorLeft, 2, kWorkspaceColour);
-        painter.fillRect(kSeparatorLeft, top + 1, kSeparatorRight - kSeparatorLeft, 1, Qt::white);
+    const int width = kAboutSeparatorRight - kAboutSeparatorLeft;
+    for (int top : kAboutSeparatorTops) {
+        painter.fillRect(kAboutSeparatorLeft, top, width, 2, kWorkspaceColour);
+        painter.fillRect(kAboutSeparatorLeft, top + 1, width, 1, Qt::white);
     }
 }
 

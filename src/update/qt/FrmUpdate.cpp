@@ -45,7 +45,7 @@ void frmUpdate::buildControls() {
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
     setFont(windowFont());
-    setFixedSize(361, 90);
+    setFixedSize(kUpdateClientWidth, kUpdateClientHeight);
     setCursor(Qt::WaitCursor);
 
     const ControlTable table = updateWindowControls();
