@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MainTicker.h"
-#include "memory/ui/MemoryPage.h"
+#include "memory/qt/MemoryPage.h"
 #include "platform/MemoryInfo.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MainTicker.h"
-#include "memory/ui/MemoryPage.h"
+#include "memory/qt/MemoryPage.h"
 #include "platform/MemoryInfo.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeProcesses.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "platform/Processes.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"
@@ -29,7 +29,7 @@
 #include "platform/fake/FakeShell.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
-#include "process/ui/CpuPage.h"
+#include "process/qt/CpuPage.h"
 #include "settings/StringTable.h"
 
 namespace {

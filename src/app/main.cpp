@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/AppServices.h"
-#include "app/ui/AppStartup.h"
-#include "app/ui/ShellActions.h"
-#include "app/ui/ShellWidgets.h"
+#include "app/qt/AppStartup.h"
+#include "app/qt/ShellActions.h"
+#include "app/qt/ShellWidgets.h"
+#include "frontend/AppServices.h"
 #include "info/VendorUrl.h"
 #include "platform/FileSystem.h"
 #include "platform/MemoryInfo.h"

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/Navigation.h"
 #include "app/ShellLogic.h"
+#include "app/ShellTimings.h"
+#include "update/UpdateWindowSteps.h"
 
 namespace kelvora {
 namespace {
@@ -28,10 +29,22 @@ TEST(WindowDrag, StartsOnlyFromBareBackgroundWithLeftButtonAlone) {
         EXPECT_EQ(startsWindowDrag(c.held, c.bare), c.drags);
 }
 
-TEST(AccessibleName, LosesTheAccessKeyMarks) {
-    for (const auto& [caption, name] :
-         {std::pair{"&Save", "Save"}, {"Fish && &Chips", "Fish & Chips"}, {"end&", "end"}})
-        EXPECT_EQ(navigation::accessibleNameOf(caption), name) << caption;
+// The splash closes on its third tick only, counted again from each showing; the update window's bar stops full.
+TEST(WindowTimers, SplashClosesOnThirdTickAndUpdateBarStopsFull) {
+    splash::SplashClock clock;
+    EXPECT_FALSE(clock.tick());
+    EXPECT_FALSE(clock.tick());
+    EXPECT_TRUE(clock.tick());
+    EXPECT_FALSE(clock.tick());
+    clock.restart();
+    EXPECT_FALSE(clock.tick());
+    EXPECT_FALSE(clock.tick());
+    EXPECT_TRUE(clock.tick());
+    int value = 0;
+    for (int tick = 0; tick < 10; ++tick)
+        value = updatewindow::progressAfterTick(value);
+    EXPECT_TRUE(updatewindow::progressDone(value));
+    EXPECT_EQ(updatewindow::progressAfterTick(95), updatewindow::kProgressFull);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeMemoryInfo.h"
 #include "platform/fake/FakeProcesses.h"

@@ -1,0 +1,240 @@
+#include "app/qt/ShellWidgets.h"
+
+#include <QAccessibleWidget>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+#include "app/Navigation.h"
+#include "app/ShellLogic.h"
+#include "frontend/qt/Accessibility.h"
+
+// The pictures are compiled into the static window library, whose resource registration the linker would drop.
+static void registerArtwork() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace kelvora {
+
+namespace {
+
+// A click is a left press and a left release over the same widget.
+bool startsClick(const QMouseEvent* event) {
+    return event->button() == Qt::LeftButton;
+}
+
+bool endsClick(bool pressed, const QMouseEvent* event, const QWidget* widget) {
+    return pressed && event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
+}
+
+// A link label as a link or page tab, named by its text, with a press action that clicks it.
+class LinkLabelAccessible : public QAccessibleWidget {
+public:
+    explicit LinkLabelAccessible(LinkLabel* label) : QAccessibleWidget(label) {}
+
+    QAccessible::Role role() const override { return label()->accessibleRole(); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && label()->accessibleName().isEmpty())
+            return label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override { return QStringList(pressAction()) + QAccessibleWidget::actionNames(); }
+
+    QStringList keyBindingsForAction(const QString& action) const override {
+        if (action == pressAction())
+            return {QStringLiteral("Return"), QStringLiteral("Space")};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
+
+    void doAction(const QString& action) override {
+        if (action != pressAction()) {
+            QAccessibleWidget::doAction(action);
+            return;
+        }
+        // Queued, so the tool's call is answered before the click runs (which may open a window or end the program).
+        QPointer<LinkLabel> target = label();
+        QMetaObject::invokeMethod(
+            target,
+            [target] {
+                if (target)
+                    target->activate();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    LinkLabel* label() const { return static_cast<LinkLabel*>(widget()); }
+};
+
+QAccessibleInterface* createLinkAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(LinkLabel::staticMetaObject.className()))
+        return new LinkLabelAccessible(static_cast<LinkLabel*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void loadArtwork() {
+    static const bool registered = (registerArtwork(), true);
+    (void)registered;
+}
+
+PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
+    : QWidget(parent), fit_(fit) {
+    loadArtwork();
+    pixmap_.load(resource);
+    // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
+    pixmap2x_.load(QString(resource).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
+    setAccessibleName(accessibleName);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+const QPixmap& PictureBox::picture() const {
+    return devicePixelRatioF() > 1.0 && !pixmap2x_.isNull() ? pixmap2x_ : pixmap_;
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (fit_ == Fit::Stretch)
+        painter.drawPixmap(rect(), picture());
+    else
+        painter.drawPixmap(0, 0, picture());
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = startsClick(event);
+    event->accept();
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = endsClick(pressed_, event, this);
+    pressed_ = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+LinkLabel::LinkLabel(QWidget* parent) : WrapLabel(parent) {
+    installAccessibleFactory();
+    static const bool installed = (QAccessible::installFactory(&createLinkAccessible), true);
+    (void)installed;
+    setTextFormat(Qt::PlainText);
+    setCursor(Qt::PointingHandCursor);
+    setMouseTracking(true);
+}
+
+void LinkLabel::activate() {
+    emit clicked();
+}
+
+namespace {
+
+navigation::Key navigationKey(const QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return navigation::Key::Enter;
+    case Qt::Key_Space:
+        return navigation::Key::Space;
+    default:
+        return navigation::Key::Other;
+    }
+}
+
+bool byKeyboard(const QFocusEvent* event) {
+    return event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+}
+
+} // namespace
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    if (navigationKey(event) == navigation::Key::Other || (event->modifiers() & ~Qt::KeypadModifier) != 0) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (navigation::keyActivates(navigationKey(event), event->isAutoRepeat()))
+        activate();
+}
+
+void LinkLabel::focusInEvent(QFocusEvent* event) {
+    QLabel::focusInEvent(event);
+    const auto reason = byKeyboard(event) ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
+    if (navigation::showsFocusCue(reason))
+        emit keyboardFocused();
+}
+
+void LinkLabel::focusOutEvent(QFocusEvent* event) {
+    QLabel::focusOutEvent(event);
+    // An opened menu or another window takes the focus only for a while; the cue stays for its return.
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        emit focusLeft();
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent* event) {
+    pressed_ = startsClick(event);
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = endsClick(pressed_, event, this);
+    pressed_ = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+void LinkLabel::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    emit hovered();
+}
+
+MainClientArea::MainClientArea(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+}
+
+bool MainClientArea::isBareBackground(const QPoint& pos) const {
+    return rect().contains(pos) && childAt(pos) == nullptr;
+}
+
+namespace {
+
+HeldButtons heldButtons(Qt::MouseButtons buttons) {
+    if (buttons == Qt::NoButton)
+        return HeldButtons::None;
+    return buttons == Qt::LeftButton ? HeldButtons::LeftOnly : HeldButtons::Other;
+}
+
+} // namespace
+
+void MainClientArea::mouseMoveEvent(QMouseEvent* event) {
+    // Moves over labels and pages arrive here too when those ignore them; only the bare background counts.
+    const QPoint pos = event->position().toPoint();
+    if (!isBareBackground(pos))
+        return;
+    event->accept();
+    if (startsWindowDrag(heldButtons(event->buttons()), true))
+        emit dragRequested();
+    emit backgroundHovered();
+}
+
+void MainClientArea::mousePressEvent(QMouseEvent* event) {
+    // A press on the background starts a move at once, before the first motion event.
+    const QPoint pos = event->position().toPoint();
+    if (!isBareBackground(pos))
+        return;
+    event->accept();
+    if (startsWindowDrag(heldButtons(event->buttons()), true))
+        emit dragRequested();
+}
+
+} // namespace kelvora

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QAccessible>
+#include <QFont>
+#include <QLabel>
+
+#include "frontend/qt/QtText.h"
+#include "frontend/qt/WrapLabel.h"
+#include <QPixmap>
+#include <QWidget>
+
+namespace kelvora {
+
+// Makes the compiled-in pictures available; cheap to call again.
+void loadArtwork();
+
+// A picture placed at a fixed size: drawn at its natural size (cropped by the box) or stretched to fill it.
+// Like every picture of the window it takes the mouse, so the window behind it sees no move or press.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    enum class Fit { Natural, Stretch };
+    PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent);
+
+    // The picture drawn on this widget's screen: the twice-resolution one (resource name@2x.png) on a scaled screen.
+    const QPixmap& picture() const;
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap pixmap_;
+    QPixmap pixmap2x_;
+    Fit fit_;
+    bool pressed_ = false;
+};
+
+// A label that acts as a link: hand pointer, reports the mouse moving over it and a click (press and release on it).
+// With the focus, Enter and Space act as a click; assistive tools see it in its role with a press action.
+class LinkLabel : public WrapLabel {
+    Q_OBJECT
+public:
+    explicit LinkLabel(QWidget* parent);
+
+    // Acts as a click does; an assistive tool's press arrives here after its call has returned.
+    void activate();
+    void setAccessibleRole(QAccessible::Role role) { role_ = role; }
+    QAccessible::Role accessibleRole() const { return role_; }
+
+signals:
+    void clicked();
+    void hovered();
+    // The keyboard moved the focus here (Tab, Shift+Tab); the window shows its focus cue.
+    void keyboardFocused();
+    // The focus left; the window hides the cue.
+    void focusLeft();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool pressed_ = false;
+    QAccessible::Role role_ = QAccessible::Link;
+};
+
+// The main window's client area: the bare background reports hovering and the start of a window drag.
+class MainClientArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainClientArea(QWidget* parent);
+
+    // True where no visible item (picture, label, page) covers the point.
+    bool isBareBackground(const QPoint& pos) const;
+
+signals:
+    // The mouse moved over the bare background.
+    void backgroundHovered();
+    // The left button alone is held while moving over the bare background.
+    void dragRequested();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+} // namespace kelvora

@@ -1,0 +1,19 @@
+#include "frontend/qt/QtText.h"
+
+namespace kelvora {
+
+QString uiText(const std::string& text) {
+    QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+QFont windowFont(double pointSize, bool bold) {
+    QFont font(QStringLiteral("Calibri"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace kelvora

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "platform/linux/HelperTransfer.h"
+#include "update/qt/QtEventYield.h"
+
+namespace kelvora {
+
+// The transfer component of an update window and the wait that keeps the window alive while it runs.
+class UpdateDownloader {
+public:
+    explicit UpdateDownloader(CurlTransferOptions options = {});
+
+    bool Pobierz(const std::string& Page, std::string& ReturnTo);
+    void cancel() { Inet_.Cancel(); }
+    // True once a wait ended because the application is shutting down.
+    bool abandoned() const { return abandoned_; }
+
+private:
+    class TrackingYield;
+
+    QtEventYield events_;
+    bool abandoned_ = false;
+    HelperTransfer Inet_; // declared last: it stops calling back before the wait it wakes goes away
+};
+
+} // namespace kelvora
