@@ -7,27 +7,26 @@
 #include "app/MainWindowControls.h"
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
+#include "app/ShellTimings.h"
 #include "info/Version.h"
 #include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
 #include "process/win32/CpuPageWin.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "update/UpdateWindowSteps.h"
 #include "update/win32/UpdateWindowWin.h"
 
 namespace kelvora {
 
 namespace {
 
-constexpr int kClientWidth = 568;
-constexpr int kClientHeight = 358;
-constexpr UINT kGlobalTickMs = 100;
+constexpr int kClientWidth = kMainClientWidth;
+constexpr int kClientHeight = kMainClientHeight;
 constexpr UINT_PTR kGlobalTimerId = 1;
 // Timer3 waits a second after the load, then the silent update check waits a little more.
 constexpr UINT_PTR kTimer3Id = 3;
-constexpr UINT kAutoUpdateDelayMs = 1000;
 constexpr UINT_PTR kSilentCheckTimerId = 4;
-constexpr UINT kSilentCheckDelayMs = 600;
 // A panel refresh runs as a message of its own, after the tick's handler has returned, so the timer keeps ticking
 // through a release it may start.
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
@@ -90,13 +89,13 @@ bool MainWindowWin::Form_Load() {
         memoryPage_->setDefaults();
         ticker_.PanelRefreshTicks = 10;
         ticker_.PriorityCheckTicks = 20;
-        timerRunning_ = SetTimer(handle(), kGlobalTimerId, kGlobalTickMs, nullptr) != 0;
+        timerRunning_ = SetTimer(handle(), kGlobalTimerId, mainwindow::kGlobalTickMs, nullptr) != 0;
         cpuPage_->setDefaults();
     } catch (...) {
     }
     ShowWindow(handle(), SW_SHOW);
     UpdateWindow(handle());
-    SetTimer(handle(), kTimer3Id, kAutoUpdateDelayMs, nullptr);
+    SetTimer(handle(), kTimer3Id, mainwindow::kAutoUpdateDelayMs, nullptr);
     return true;
 }
 
@@ -105,7 +104,7 @@ void MainWindowWin::onTimer(UINT_PTR id) {
         GlobalTimer_Timer();
     } else if (id == kTimer3Id) {
         KillTimer(handle(), kTimer3Id);
-        SetTimer(handle(), kSilentCheckTimerId, kSilentCheckDelayMs, nullptr);
+        SetTimer(handle(), kSilentCheckTimerId, updatewindow::kSilentCheckDelayMs, nullptr);
     } else if (id == kSilentCheckTimerId) {
         // Stopped before the download starts, so no second check can begin inside the wait.
         KillTimer(handle(), kSilentCheckTimerId);

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
 #include "memory/MainTicker.h"
 #include "win32ui/Window.h"

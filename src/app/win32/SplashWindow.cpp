@@ -1,18 +1,16 @@
 #include "app/win32/SplashWindow.h"
 
 #include "app/MainWindowControls.h"
+#include "app/ShellTimings.h"
 #include "settings/LanguageSetting.h"
 
 namespace kelvora {
 
 namespace {
 
-constexpr UINT kTickMs = 300;
-constexpr int kTicksShown = 3;
-constexpr int kClientWidth = 392;
-constexpr int kClientHeight = 88;
-// The thin fixed frame round the client area, drawn by the window itself since it has no title bar.
-constexpr int kFrameWidth = 2;
+using splash::kClientHeight;
+using splash::kClientWidth;
+using splash::kFrameWidth;
 constexpr UINT_PTR kTimerId = 1;
 
 void paintFrame(HWND hwnd) {
@@ -53,16 +51,15 @@ bool SplashWindow::show() {
     client_.setText("Image39", kAppTitle); // the drawn banner's name for UI Automation
     ShowWindow(client_.handle(), SW_SHOW);
     frame_.hooks.timer = [this](UINT_PTR) { tick(); };
-    SplashTicks = 0;
-    SetTimer(frame_.handle(), kTimerId, kTickMs, nullptr);
+    clock_.restart();
+    SetTimer(frame_.handle(), kTimerId, splash::kTickMs, nullptr);
     ShowWindow(frame_.handle(), SW_SHOW);
     UpdateWindow(frame_.handle());
     return true;
 }
 
 void SplashWindow::tick() {
-    ++SplashTicks;
-    if (SplashTicks != kTicksShown)
+    if (!clock_.tick())
         return;
     KillTimer(frame_.handle(), kTimerId);
     ShowWindow(frame_.handle(), SW_HIDE);

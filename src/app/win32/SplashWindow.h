@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "app/ShellTimings.h"
 #include "win32ui/Window.h"
 
 namespace kelvora {
@@ -21,7 +22,7 @@ private:
     std::function<void()> finished_;
     win32::Window frame_;
     win32::Window client_;
-    int SplashTicks = 0;
+    splash::SplashClock clock_;
 };
 
 } // namespace kelvora

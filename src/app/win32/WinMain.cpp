@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "app/win32/MainWindowWin.h"
 #include "app/win32/SplashWindow.h"
 #include "info/VendorUrl.h"

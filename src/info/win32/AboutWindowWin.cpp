@@ -12,12 +12,8 @@ namespace kelvora {
 
 namespace {
 
-constexpr int kSlotAboutTitle = 118;
-constexpr int kClientWidth = 480;
-constexpr int kClientHeight = 312;
-constexpr int kSeparatorLeft = 8;
-constexpr int kSeparatorRight = 472;
-constexpr int kSeparatorTops[] = {72, 216};
+constexpr int kClientWidth = kAboutClientWidth;
+constexpr int kClientHeight = kAboutClientHeight;
 constexpr COLORREF kLinkColour = RGB(160, 120, 205);
 constexpr COLORREF kWorkspaceColour = RGB(171, 171, 171);
 constexpr int kIconPixels = 32;
@@ -39,7 +35,7 @@ bool AboutWindowWin::show(HWND owner) {
         SetForegroundWindow(window_.handle());
         return true;
     }
-    const std::wstring title = win32::wide(services_.strings[kSlotAboutTitle]);
+    const std::wstring title = win32::wide(services_.strings[kAboutTitleSlot]);
     if (!window_.createTopLevel(title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME,
                                 kClientWidth, kClientHeight, nullptr, owner))
         return false;
@@ -85,8 +81,8 @@ void AboutWindowWin::paintSeparators() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_.handle(), &paint);
     HBRUSH grey = CreateSolidBrush(kWorkspaceColour);
-    for (int top : kSeparatorTops) {
-        const RECT line{window_.scaled(kSeparatorLeft), window_.scaled(top), window_.scaled(kSeparatorRight),
+    for (int top : kAboutSeparatorTops) {
+        const RECT line{window_.scaled(kAboutSeparatorLeft), window_.scaled(top), window_.scaled(kAboutSeparatorRight),
                         window_.scaled(top) + 1};
         FillRect(dc, &line, grey);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
 #include "win32ui/Window.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "memory/MemoryPanel.h"
 #include "memory/MemoryRelease.h"
 #include "win32ui/Window.h"

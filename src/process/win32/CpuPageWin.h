@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
 #include "win32ui/Window.h"

@@ -8,6 +8,7 @@
 #include "settings/StringTable.h"
 #include "update/Download.h"
 #include "update/UpdateWindowControls.h"
+#include "update/UpdateWindowSteps.h"
 
 namespace kelvora {
 
@@ -15,12 +16,11 @@ namespace {
 
 constexpr UINT_PTR kCheckTimer = 1;
 constexpr UINT_PTR kProgressTimer = 2;
-constexpr UINT kCheckDelayMs = 900;
-constexpr UINT kProgressStepMs = 700;
-constexpr int kProgressStep = 10;
-constexpr int kProgressFull = 100;
-constexpr int kClientWidth = 361;
-constexpr int kClientHeight = 90;
+using updatewindow::kCheckDelayMs;
+using updatewindow::kProgressFull;
+using updatewindow::kProgressStepMs;
+constexpr int kClientWidth = kUpdateClientWidth;
+constexpr int kClientHeight = kUpdateClientHeight;
 constexpr DWORD kWaitSliceMs = 100;
 constexpr COLORREF kBarColour = RGB(120, 84, 180);
 
@@ -96,11 +96,11 @@ void UpdateWindowWin::onTimer(UINT_PTR id) {
         KillTimer(window_.handle(), kCheckTimer);
         runCheck();
     } else if (id == kProgressTimer) {
-        if (progress_ >= kProgressFull) {
+        if (updatewindow::progressDone(progress_)) {
             KillTimer(window_.handle(), kProgressTimer);
             return;
         }
-        progress_ += kProgressStep;
+        progress_ = updatewindow::progressAfterTick(progress_);
         window_.redraw("PB1");
     }
 }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/AppServices.h"
+#include "frontend/AppServices.h"
 #include "update/UpdateCheck.h"
 #include "update/windows/WinHttpTransfer.h"
 #include "win32ui/Window.h"
