@@ -380,3 +380,65 @@ def value_changes_while(act, role, enough, timeout=10):
     while time.monotonic() < deadline and changes.count(True) < enough:
         GLib.MainContext.default().iteration(False) or time.sleep(0.01)
     return changes.count(True)
+
+
+# --- PID namespaces and nice values ------------------------------------------------------------------------------------
+
+
+def namespace_permitted():
+    if os.geteuid() != 0:
+        return False
+    return subprocess.run(["unshare", "--pid", "--fork", "--mount-proc", "true"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+def thread_nices(host_pid):
+    """The nice value of every thread of a process, read from the machine's /proc."""
+    nices = []
+    task_dir = "/proc/%d/task" % host_pid
+    for tid in os.listdir(task_dir):
+        try:
+            with open(os.path.join(task_dir, tid, "stat")) as f:
+                text = f.read()
+        except OSError:
+            continue
+        nices.append(int(text[text.rindex(")") + 2:].split()[16]))
+    return nices
+
+
+class NamespacePids:
+    """Maps the namespace's process ids to the machine's, through each process's NSpid line."""
+
+    def __init__(self, unshare_pid):
+        init = wait_until(lambda: self._children_of(unshare_pid), 10, what="the namespace's first process")
+        self.link = os.readlink("/proc/%d/ns/pid" % init[0])
+
+    @staticmethod
+    def _children_of(pid):
+        found = []
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                with open("/proc/%s/stat" % name) as f:
+                    text = f.read()
+            except OSError:
+                continue
+            if int(text[text.rindex(")") + 2:].split()[1]) == pid:
+                found.append(int(name))
+        return found
+
+    def host_pid(self, ns_pid):
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                if os.readlink("/proc/%s/ns/pid" % name) != self.link:
+                    continue
+                with open("/proc/%s/status" % name) as f:
+                    for line in f:
+                        if line.startswith("NSpid:") and int(line.split()[-1]) == ns_pid:
+                            return int(name)
+            except OSError:
+                continue
+        raise HarnessError("process %d of the namespace not found" % ns_pid)

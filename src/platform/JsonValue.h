@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kelvora {
+
+// A JSON document read into memory, enough for the short replies of desktop compositors.
+struct JsonValue {
+    enum class Kind { Null, Bool, Number, String, Array, Object };
+    Kind kind = Kind::Null;
+    bool flag = false;
+    double number = 0;
+    std::string text;
+    std::vector<JsonValue> items;
+    std::vector<std::pair<std::string, JsonValue>> members;
+
+    // The member called `key` of an object, or null when there is none.
+    const JsonValue* find(const std::string& key) const;
+    // The member as a whole number of 0 .. `maximum`, or nothing when it is missing, fractional or out of range.
+    std::optional<std::uint64_t> wholeNumber(const std::string& key, std::uint64_t maximum) const;
+    bool isTrue(const std::string& key) const;
+};
+
+// The document, or nothing when `text` is not JSON (or nests deeper than any reply we read).
+std::optional<JsonValue> parseJson(const std::string& text);
+
+} // namespace kelvora
