@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "platform/ForegroundSession.h"
 #include "platform/linux/ForegroundSources.h"
 #include "platform/linux/UnixSocket.h"
@@ -37,12 +38,18 @@ std::unique_ptr<ForegroundWindows> createForegroundWindows() {
     facts.currentDesktop = environment("XDG_CURRENT_DESKTOP");
     facts.swaySocket = isSocketFile(i3IpcSocket());
     facts.hyprlandSocket = isSocketFile(hyprlandSocket());
+    if (!facts.waylandDisplay.empty() && !facts.swaySocket && !facts.hyprlandSocket)
+        readBusFacts(facts);
     switch (chooseForegroundSource(facts)) {
     case ForegroundSource::I3Ipc:
         return createI3IpcForeground(i3IpcSocket());
     case ForegroundSource::Hyprland:
         return createHyprlandForeground(hyprlandSocket());
-    default:
+    case ForegroundSource::KWin:
+        return createKWinForeground(createFileSystem()->dataFolder() + "/kwin/kelvora-foreground.js");
+    case ForegroundSource::Gnome:
+        return createGnomeForeground();
+    case ForegroundSource::X11:
         break;
     }
     if (const std::string advice = foregroundAdvice(facts); !advice.empty())
