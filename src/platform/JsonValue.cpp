@@ -85,7 +85,8 @@ private:
             JsonValue member;
             if (!parseValue(member, depth + 1))
                 return false;
-            value.members.emplace_back(std::move(key), std::move(member));
+            value.memberNames.push_back(std::move(key));
+            value.memberValues.push_back(std::move(member));
         } while (take(','));
         return take('}');
     }
@@ -163,9 +164,9 @@ private:
 } // namespace
 
 const JsonValue* JsonValue::find(const std::string& key) const {
-    for (const auto& [name, value] : members)
-        if (name == key)
-            return &value;
+    for (std::size_t i = 0; i < memberNames.size(); ++i)
+        if (memberNames[i] == key)
+            return &memberValues[i];
     return nullptr;
 }
 

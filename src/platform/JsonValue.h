@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace kelvora {
@@ -16,7 +15,9 @@ struct JsonValue {
     double number = 0;
     std::string text;
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;
+    // An object's members: names and values side by side (a pair would need JsonValue complete here).
+    std::vector<std::string> memberNames;
+    std::vector<JsonValue> memberValues;
 
     // The member called `key` of an object, or null when there is none.
     const JsonValue* find(const std::string& key) const;
