@@ -48,8 +48,67 @@ for proc in (program, first, second):
 """
 
 
-@unittest.skipUnless(harness.namespace_permitted(), "needs root and unshare --pid (a PID namespace of its own): not "
-                     "permitted here, so the program's sweep could reach processes of others")
+def namespace_permitted():
+    if os.geteuid() != 0:
+        return False
+    return subprocess.run(["unshare", "--pid", "--fork", "--mount-proc", "true"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+def thread_nices(host_pid):
+    """The nice value of every thread of a process, read from the machine's /proc."""
+    nices = []
+    task_dir = "/proc/%d/task" % host_pid
+    for tid in os.listdir(task_dir):
+        try:
+            with open(os.path.join(task_dir, tid, "stat")) as f:
+                text = f.read()
+        except OSError:
+            continue
+        nices.append(int(text[text.rindex(")") + 2:].split()[16]))
+    return nices
+
+
+class NamespacePids:
+    """Maps the namespace's process ids to the machine's, through each process's NSpid line."""
+
+    def __init__(self, unshare_pid):
+        init = harness.wait_until(lambda: self._children_of(unshare_pid), 10, what="the namespace's first process")
+        self.link = os.readlink("/proc/%d/ns/pid" % init[0])
+
+    @staticmethod
+    def _children_of(pid):
+        found = []
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                with open("/proc/%s/stat" % name) as f:
+                    text = f.read()
+            except OSError:
+                continue
+            if int(text[text.rindex(")") + 2:].split()[1]) == pid:
+                found.append(int(name))
+        return found
+
+    def host_pid(self, ns_pid):
+        for name in os.listdir("/proc"):
+            if not name.isdigit():
+                continue
+            try:
+                if os.readlink("/proc/%s/ns/pid" % name) != self.link:
+                    continue
+                with open("/proc/%s/status" % name) as f:
+                    for line in f:
+                        if line.startswith("NSpid:") and int(line.split()[-1]) == ns_pid:
+                            return int(name)
+            except OSError:
+                continue
+        raise harness.HarnessError("process %d of the namespace not found" % ns_pid)
+
+
+@unittest.skipUnless(namespace_permitted(), "needs root and unshare --pid (a PID namespace of its own): not permitted "
+                                            "here, so the program's sweep could reach processes of others")
 class PriorityTest(unittest.TestCase):
     def setUp(self):
         self.desk = harness.Desktop(PROGRAM).__enter__()
@@ -62,7 +121,7 @@ class PriorityTest(unittest.TestCase):
         self.addCleanup(self._end_inside)
         self.ns = json.loads(self.inside.stdout.readline() or "{}")
         self.assertEqual(set(self.ns), {"first", "second", "program"}, "the namespace did not start its processes")
-        pids = harness.NamespacePids(self.inside.pid)
+        pids = NamespacePids(self.inside.pid)
         self.host = {name: pids.host_pid(pid) for name, pid in self.ns.items()}
 
     def _end_inside(self):
@@ -89,11 +148,11 @@ class PriorityTest(unittest.TestCase):
 
     def expect_nices(self, expected, what):
         def matches():
-            return all(set(harness.thread_nices(self.host[name])) == {nice} for name, nice in expected.items())
+            return all(set(thread_nices(self.host[name])) == {nice} for name, nice in expected.items())
         try:
             harness.wait_until(matches, 8, interval=0.2, what=what)
         except harness.HarnessError:
-            seen = {name: sorted(set(harness.thread_nices(self.host[name]))) for name in expected}
+            seen = {name: sorted(set(thread_nices(self.host[name]))) for name in expected}
             self.fail("%s: expected %s, threads have %s" % (what, expected, seen))
 
     def test_the_active_window_gets_the_foreground_class(self):

@@ -17,6 +17,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 
 PROGRAM = harness.program_path()
+sys.argv.insert(1, PROGRAM)  # the X11 test takes the program's path too when its helpers are imported
+from test_priority import NamespacePids, namespace_permitted, thread_nices  # noqa: E402
 CLIENT = os.path.join(os.path.dirname(PROGRAM), "kelvora_minimal_widgets")  # a one-label Qt program
 FOREGROUND_NICE, BACKGROUND_NICE = -5, 0
 SETTINGS_KEY = "HKEY_CURRENT_USER\\SOFTWARE\\Talvek\\Kelvora 2008\\Settings"
@@ -63,13 +65,8 @@ for proc in list(procs.values()) + [sway]:
 """
 
 
-def wayland_session_possible():
-    return harness.namespace_permitted() and shutil.which("sway") and shutil.which("swaymsg") and \
-        os.path.exists(CLIENT)
-
-
-@unittest.skipUnless(wayland_session_possible(), "needs root, unshare --pid, sway and swaymsg, and the "
-                     "kelvora_minimal_widgets client built beside the program")
+@unittest.skipUnless(namespace_permitted() and shutil.which("sway") and os.path.exists(CLIENT),
+                     "needs root, unshare --pid, sway and the kelvora_minimal_widgets client beside the program")
 class WaylandPriorityTest(unittest.TestCase):
     def setUp(self):
         self.home = tempfile.mkdtemp(prefix="kelvora-wayland-")
@@ -82,7 +79,7 @@ class WaylandPriorityTest(unittest.TestCase):
         self.ns = json.loads(self.inside.stdout.readline() or "{}")
         self.assertEqual(set(self.ns), {"first", "second", "program"}, "the session did not start its processes")
         self.sock = self.inside.stdout.readline().strip()
-        pids = harness.NamespacePids(self.inside.pid)
+        pids = NamespacePids(self.inside.pid)
         self.host = {name: pids.host_pid(pid) for name, pid in self.ns.items()}
 
     def _prepare_home(self):
@@ -99,13 +96,12 @@ class WaylandPriorityTest(unittest.TestCase):
                 os.chown(name, 65534, 65534)
 
     def _end_inside(self):
-        if self.inside.poll() is None:
-            self.inside.stdin.close()  # the namespace ends its own processes
-            try:
-                self.inside.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.inside.kill()
-                self.inside.wait()
+        self.inside.stdin.close()  # the namespace ends its own processes
+        try:
+            self.inside.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.inside.kill()
+            self.inside.wait()
         self.inside.stdout.close()
 
     def focus(self, name):
@@ -115,11 +111,11 @@ class WaylandPriorityTest(unittest.TestCase):
         expected = dict(others, **{name: FOREGROUND_NICE})
 
         def matches():
-            return all(set(harness.thread_nices(self.host[n])) == {nice} for n, nice in expected.items())
+            return all(set(thread_nices(self.host[n])) == {nice} for n, nice in expected.items())
         try:
             harness.wait_until(matches, 8, interval=0.2, what=name)
         except harness.HarnessError:
-            seen = {n: sorted(set(harness.thread_nices(self.host[n]))) for n in expected}
+            seen = {n: sorted(set(thread_nices(self.host[n]))) for n in expected}
             self.fail("%s focused: expected %s, threads have %s" % (name, expected, seen))
 
     def test_the_focused_wayland_window_gets_the_foreground_class(self):
