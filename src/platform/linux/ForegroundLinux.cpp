@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Processes.h"
+#include "platform/linux/ForegroundSources.h"
 
 namespace kelvora {
 namespace {
@@ -159,7 +160,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ForegroundWindows> createForegroundWindows() {
+std::unique_ptr<ForegroundWindows> createX11Foreground() {
     return std::make_unique<X11ForegroundWindows>();
 }
 
