@@ -6,15 +6,8 @@
 #include "app/qt/AppStartup.h"
 #include "app/qt/ShellActions.h"
 #include "app/qt/ShellWidgets.h"
-#include "frontend/AppServices.h"
+#include "frontend/SystemServices.h"
 #include "info/VendorUrl.h"
-#include "platform/FileSystem.h"
-#include "platform/MemoryInfo.h"
-#include "platform/Processes.h"
-#include "platform/Registry.h"
-#include "platform/Shell.h"
-#include "platform/SingleInstance.h"
-#include "settings/StringTable.h"
 
 namespace {
 
@@ -47,19 +40,10 @@ int main(int argc, char** argv) {
     // alive: the program ends when the main window has closed, not when some last window did.
     app.setQuitOnLastWindowClosed(false);
 
-    auto files = createFileSystem();
-    auto registry = createRegistry();
-    auto instance = createSingleInstance();
-    auto memory = createMemoryInfo();
-    auto clock = createTickClock();
-    auto processes = createProcesses();
-    auto foreground = createForegroundWindows();
-    auto shell = createShell();
-    StringTable strings;
-    AppServices services{strings, *files, *registry, *memory, *clock, *processes, *foreground, *shell, vendorUrl()};
+    SystemServices system(vendorUrl());
 
     ShellActions actions;
-    AppStartup startup(services, strings, *instance, actions);
+    AppStartup startup(system.services, system.strings, *system.instance, actions);
     if (!startup.start())
         return 0;
     QObject::connect(&startup, &AppStartup::finished, &app, &QCoreApplication::quit);

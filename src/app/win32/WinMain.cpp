@@ -5,16 +5,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "frontend/AppServices.h"
 #include "app/win32/MainWindowWin.h"
 #include "app/win32/SplashWindow.h"
+#include "frontend/SystemServices.h"
 #include "info/VendorUrl.h"
-#include "platform/FileSystem.h"
-#include "platform/MemoryInfo.h"
-#include "platform/Processes.h"
-#include "platform/Registry.h"
-#include "platform/Shell.h"
-#include "platform/SingleInstance.h"
 #include "settings/Language.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
@@ -39,28 +33,20 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
-    auto files = createFileSystem();
-    auto registry = createRegistry();
-    auto instance = createSingleInstance();
-    auto memory = createMemoryInfo();
-    auto clock = createTickClock();
-    auto processes = createProcesses();
-    auto foreground = createForegroundWindows();
-    auto shell = createShell();
-    StringTable strings;
-    AppServices services{strings, *files, *registry, *memory, *clock, *processes, *foreground, *shell, vendorUrl()};
+    SystemServices system(vendorUrl());
+    StringTable& strings = system.strings;
 
-    LoadLanguage(*registry, *files, strings,
+    LoadLanguage(*system.registry, *system.files, strings,
                  [](const std::string& text) { win32::messageBox(nullptr, text, MB_ICONERROR); });
     // Test and claim in one step, so two copies started together cannot both pass.
-    if (!instance->claim(kAppTitle)) {
+    if (!system.instance->claim(kAppTitle)) {
         win32::messageBox(nullptr, strings[kSlotAlreadyRunning], MB_ICONERROR);
         return 0;
     }
 
     std::unique_ptr<MainWindowWin> mainWindow;
     SplashWindow splash(strings, [&] {
-        mainWindow = std::make_unique<MainWindowWin>(services);
+        mainWindow = std::make_unique<MainWindowWin>(system.services);
         if (!mainWindow->Form_Load())
             PostQuitMessage(1);
     });
