@@ -85,17 +85,25 @@ void loadArtwork() {
 }
 
 PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
-    : QWidget(parent), fit_(fit) {
+    : QWidget(parent), resource_(resource), fit_(fit) {
     loadArtwork();
-    pixmap_.load(resource);
-    // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
-    pixmap2x_.load(QString(resource).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
     setAccessibleName(accessibleName);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 const QPixmap& PictureBox::picture() const {
-    return devicePixelRatioF() > 1.0 && !pixmap2x_.isNull() ? pixmap2x_ : pixmap_;
+    if (devicePixelRatioF() > 1.0) {
+        if (!tried2x_) {
+            tried2x_ = true;
+            // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
+            pixmap2x_.load(QString(resource_).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
+        }
+        if (!pixmap2x_.isNull())
+            return pixmap2x_;
+    }
+    if (pixmap_.isNull())
+        pixmap_.load(resource_);
+    return pixmap_;
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {

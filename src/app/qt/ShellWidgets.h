@@ -35,8 +35,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QPixmap pixmap_;
-    QPixmap pixmap2x_;
+    QString resource_;
+    // Each resolution is read the first time a screen needs it; most screens only ever need one.
+    mutable QPixmap pixmap_;
+    mutable QPixmap pixmap2x_;
+    mutable bool tried2x_ = false;
     Fit fit_;
     bool pressed_ = false;
 };
