@@ -221,7 +221,7 @@ void Window::addControls(ControlTable table, const StringTable& strings) {
                                          : std::wstring();
         const int id = kFirstControlId + static_cast<int>(controls_.size());
         HWND hwnd = CreateWindowExW(0, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
-                                    0, 0, 1, 1, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    0, 0, 1, 1, hwnd_, fromParam<HMENU>(static_cast<INT_PTR>(id)),
                                     GetModuleHandleW(nullptr), nullptr);
         // Later rows of the table lie above the earlier ones.
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -380,8 +380,8 @@ void Window::drawPicture(const Placed& picture, HDC dc, const RECT& area) {
 HBRUSH Window::backgroundFor(const Placed& control, HDC dc) {
     // A caption above a picture shows the picture through: a brush of the picture, aligned to its place.
     const RECT self = placeOf(control.spec);
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        Placed& below = *it;
+    for (std::size_t i = controls_.size(); i-- > 0;) {
+        Placed& below = controls_[i];
         if (&below == &control || below.spec.kind != ControlKind::Picture || !below.bitmap ||
             !IsWindowVisible(below.hwnd))
             continue;

@@ -33,7 +33,6 @@ constexpr UINT kSilentCheckDelayMs = 600;
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
-constexpr std::array<const char*, 4> kPageNames{"x1", "x2", "x3", "x4"};
 
 enum MenuId : UINT { kMenuEnd = 1, kMenuReadme, kMenuLicence, kMenuUpdate, kMenuHomePage, kMenuAbout };
 
@@ -181,9 +180,10 @@ void MainWindowWin::ShowHoverImage(int index) {
 void MainWindowWin::orderNavigation() {
     // Tab follows the stacking order: the navigation items top to bottom, before the pages created after them. The
     // tile's second text shares its first text's stop and stays beneath it.
-    for (auto it = navigation::kItems.rbegin(); it != navigation::kItems.rend(); ++it) {
-        HWND item = window_.control(it->control);
-        if (!it->tabStop)
+    for (std::size_t i = navigation::kItems.size(); i-- > 0;) {
+        const navigation::Item& entry = navigation::kItems[i];
+        HWND item = window_.control(entry.control);
+        if (!entry.tabStop)
             SetWindowLongPtrW(item, GWL_STYLE, GetWindowLongPtrW(item, GWL_STYLE) & ~WS_TABSTOP);
         SetWindowPos(item, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
