@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/Navigation.h"
 #include "platform/windows/WideText.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
@@ -52,7 +53,8 @@ ControlClass classOf(const ControlSpec& spec) {
     case ControlKind::Label:
         return {L"STATIC", SS_NOPREFIX | alignStyle(spec)};
     case ControlKind::Link:
-        return {L"STATIC", SS_NOPREFIX | SS_NOTIFY | alignStyle(spec)};
+        // A button drawn as the bare caption: it takes the focus, presses by key and is a button to UI Automation.
+        return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP};
     case ControlKind::Button:
         return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP};
     case ControlKind::CheckBox:
@@ -72,6 +74,47 @@ ControlClass classOf(const ControlSpec& spec) {
         break;
     }
     return {L"STATIC", SS_OWNERDRAW | SS_NOTIFY};
+}
+
+navigation::Key keyOf(WPARAM key) {
+    if (key == VK_RETURN)
+        return navigation::Key::Enter;
+    return key == VK_SPACE ? navigation::Key::Space : navigation::Key::Other;
+}
+
+void notifyParent(HWND control, WORD code) {
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+// A link acts on Enter and Space at the key's press, as the shared navigation rules say, and tells its window when
+// it takes or loses the focus (the window shows its focus cue).
+LRESULT CALLBACK linkProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR /*id*/,
+                               DWORD_PTR /*data*/) {
+    switch (message) {
+    case WM_GETDLGCODE: {
+        const auto* msg = fromParam<const MSG*>(lParam);
+        const bool ours = msg && msg->message == WM_KEYDOWN && keyOf(msg->wParam) != navigation::Key::Other;
+        return DefSubclassProc(hwnd, message, wParam, lParam) | (ours ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+        if (keyOf(wParam) == navigation::Key::Other)
+            break;
+        if (message == WM_KEYDOWN && navigation::keyActivates(keyOf(wParam), (lParam & (1 << 30)) != 0))
+            notifyParent(hwnd, BN_CLICKED);
+        return 0; // the button's own Space press would click a second time
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        notifyParent(hwnd, message == WM_SETFOCUS ? BN_SETFOCUS : BN_KILLFOCUS);
+        return result;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 } // namespace
@@ -178,15 +221,17 @@ void Window::addControls(ControlTable table, const StringTable& strings) {
                                          : std::wstring();
         const int id = kFirstControlId + static_cast<int>(controls_.size());
         HWND hwnd = CreateWindowExW(0, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
-                                    0, 0, 1, 1, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    0, 0, 1, 1, hwnd_, fromParam<HMENU>(static_cast<INT_PTR>(id)),
                                     GetModuleHandleW(nullptr), nullptr);
         // Later rows of the table lie above the earlier ones.
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         Placed placed;
         placed.hwnd = hwnd;
         placed.spec = spec;
-        if (spec.kind == ControlKind::Link)
+        if (spec.kind == ControlKind::Link) {
             placed.colour = RGB(92, 56, 150);
+            SetWindowSubclass(hwnd, linkProcedure, 0, 0);
+        }
         if (spec.kind == ControlKind::Tab) {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
@@ -278,6 +323,38 @@ void Window::setTextColour(std::string_view name, COLORREF colour) {
         placed->colour = colour;
 }
 
+void Window::setUnderlined(std::string_view name, bool underlined) {
+    if (Placed* placed = find(name); placed && placed->underlined != underlined) {
+        placed->underlined = underlined;
+        redraw(name);
+    }
+}
+
+void Window::drawCaption(const Placed& link, HDC dc, const RECT& area) {
+    FillRect(dc, &area, backgroundFor(link, dc));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, link.colour);
+    HFONT font = fontFor(link.spec.font);
+    HFONT underlined = nullptr;
+    if (link.underlined) {
+        LOGFONTW description{};
+        GetObjectW(font, sizeof description, &description);
+        description.lfUnderline = TRUE;
+        underlined = CreateFontIndirectW(&description);
+    }
+    HGDIOBJ old = SelectObject(dc, underlined ? underlined : font);
+    wchar_t text[512] = {};
+    GetWindowTextW(link.hwnd, text, static_cast<int>(std::size(text)));
+    UINT format = DT_NOPREFIX | (link.spec.wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+    if (link.spec.align != TextAlign::Left)
+        format |= link.spec.align == TextAlign::Centre ? DT_CENTER : DT_RIGHT;
+    RECT box = area;
+    DrawTextW(dc, text, -1, &box, format);
+    SelectObject(dc, old);
+    if (underlined)
+        DeleteObject(underlined);
+}
+
 void Window::redraw(std::string_view name) {
     if (const Placed* placed = find(name))
         InvalidateRect(placed->hwnd, nullptr, TRUE);
@@ -303,8 +380,8 @@ void Window::drawPicture(const Placed& picture, HDC dc, const RECT& area) {
 HBRUSH Window::backgroundFor(const Placed& control, HDC dc) {
     // A caption above a picture shows the picture through: a brush of the picture, aligned to its place.
     const RECT self = placeOf(control.spec);
-    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
-        Placed& below = *it;
+    for (std::size_t i = controls_.size(); i-- > 0;) {
+        Placed& below = controls_[i];
         if (&below == &control || below.spec.kind != ControlKind::Picture || !below.bitmap ||
             !IsWindowVisible(below.hwnd))
             continue;
@@ -338,6 +415,10 @@ void Window::drawItem(const DRAWITEMSTRUCT& item) {
         return;
     if (hooks.draw && hooks.draw(placed->spec.name, item.hDC, item.rcItem))
         return;
+    if (placed->spec.kind == ControlKind::Link) {
+        drawCaption(*placed, item.hDC, item.rcItem);
+        return;
+    }
     if (placed->spec.kind == ControlKind::Line) {
         HBRUSH brush = CreateSolidBrush(kLineColour);
         FillRect(item.hDC, &item.rcItem, brush);

@@ -60,6 +60,8 @@ public:
     void setPicture(std::string_view name, const wchar_t* resource);
     // Text colour of a label or link.
     void setTextColour(std::string_view name, COLORREF colour);
+    // Draws a link's caption underlined (its focus cue where it has no hover bar).
+    void setUnderlined(std::string_view name, bool underlined);
     // Redraws an owner-drawn control.
     void redraw(std::string_view name);
     // The font a control of this window uses.
@@ -74,6 +76,7 @@ private:
         HBITMAP bitmap = nullptr; // pictures: the resource as loaded
         HBRUSH pattern = nullptr; // pictures: the picture as scaled, for the labels above it
         COLORREF colour = RGB(0, 0, 0);
+        bool underlined = false;
     };
     struct Font {
         int key = 0;
@@ -91,6 +94,7 @@ private:
     HBRUSH backgroundFor(const Placed& control, HDC dc);
     void drawPicture(const Placed& picture, HDC dc, const RECT& area);
     void drawItem(const DRAWITEMSTRUCT& item);
+    void drawCaption(const Placed& link, HDC dc, const RECT& area);
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;

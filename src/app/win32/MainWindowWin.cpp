@@ -32,7 +32,6 @@ constexpr UINT_PTR kSilentCheckTimerId = 4;
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
-constexpr std::array<const char*, 4> kPageNames{"x1", "x2", "x3", "x4"};
 
 enum MenuId : UINT { kMenuEnd = 1, kMenuReadme, kMenuLicence, kMenuUpdate, kMenuHomePage, kMenuAbout };
 
@@ -80,6 +79,7 @@ bool MainWindowWin::Form_Load() {
     window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return onMessage(message, wParam, lParam, result);
     };
+    orderNavigation();
     buildPages();
     ShowHoverImage(-1);
     ShowPage(0);
@@ -165,12 +165,48 @@ void MainWindowWin::ShowPage(int index) {
 }
 
 void MainWindowWin::ShowHoverImage(int index) {
+    if (index == shownHoverBar_)
+        return;
+    shownHoverBar_ = index;
     for (int i = 0; i < kHoverBars; ++i)
         window_.showControl(kHoverBarNames[static_cast<std::size_t>(i)], i == index);
+    // The captions above the bars draw the picture beneath them through, so they are drawn again.
+    for (const navigation::Item& item : navigation::kItems)
+        if (item.hoverBar >= 0)
+            window_.redraw(item.control);
+}
+
+void MainWindowWin::orderNavigation() {
+    // Tab follows the stacking order: the navigation items top to bottom, before the pages created after them. The
+    // tile's second text shares its first text's stop and stays beneath it.
+    for (std::size_t i = navigation::kItems.size(); i-- > 0;) {
+        const navigation::Item& entry = navigation::kItems[i];
+        HWND item = window_.control(entry.control);
+        if (!entry.tabStop)
+            SetWindowLongPtrW(item, GWL_STYLE, GetWindowLongPtrW(item, GWL_STYLE) & ~WS_TABSTOP);
+        SetWindowPos(item, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindowWin::showFocusCue(const navigation::Item* item) {
+    if (focusCue_ && focusCue_->hoverBar < 0)
+        window_.setUnderlined(focusCue_->control, false);
+    focusCue_ = item;
+    if (item && item->hoverBar < 0)
+        window_.setUnderlined(item->control, true);
+    ShowHoverImage(item ? item->hoverBar : -1);
 }
 
 void MainWindowWin::onCommand(const char* control, int code) {
-    if (code != STN_CLICKED)
+    if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
+        // A press of the mouse also moves the focus; the pointer's own hover bar stands for it then.
+        const auto reason = GetKeyState(VK_LBUTTON) < 0 ? navigation::FocusReason::Other
+                                                        : navigation::FocusReason::Keyboard;
+        const navigation::Item* item = navigation::findItem(control);
+        showFocusCue(code == BN_SETFOCUS && navigation::showsFocusCue(reason) ? item : nullptr);
+        return;
+    }
+    if (code != BN_CLICKED)
         return;
     if (std::string_view(control) == "Image9") {
         runNavigation(*navigation::findItem("Label21"));
@@ -269,7 +305,7 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         for (const char* bar : kHoverBarNames)
             if (under == window_.control(bar))
                 return false;
-        int shown = -1;
+        int shown = focusCue_ ? focusCue_->hoverBar : -1;
         for (const navigation::Item& item : navigation::kItems)
             if (item.hoverBar >= 0 && under == window_.control(item.control))
                 shown = item.hoverBar;

@@ -48,6 +48,8 @@ private:
     void showAbout();
     void showUpdate();
     void onTimer(UINT_PTR id);
+    void orderNavigation();
+    void showFocusCue(const navigation::Item* item);
 
     AppServices& services_;
     MainTicker ticker_;
@@ -63,6 +65,8 @@ private:
     std::unique_ptr<UpdateWindowWin> autoUpdate_;
     std::array<HWND, kPages> pages_{};
     bool timerRunning_ = false;
+    int shownHoverBar_ = -2; // none drawn yet
+    const navigation::Item* focusCue_ = nullptr; // the item showing the keyboard focus cue
 };
 
 } // namespace kelvora

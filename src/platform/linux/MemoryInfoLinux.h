@@ -4,12 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Meminfo.h"
 #include "platform/MemoryInfo.h"
 
 namespace kelvora {
 
-// MemTotal, MemAvailable and SwapFree of a meminfo text (kB of 1024 bytes); nothing when the first two are missing.
-std::optional<PhysicalMemory> parseMeminfo(std::string_view text);
 // Free swap of a /proc/swaps text in bytes, counting only swap that is not held in RAM (zram, RAM disks).
 std::uint64_t parseDiskSwapFree(std::string_view text);
 // The "some" line of a /proc/pressure/memory text; nothing when it is missing or broken.

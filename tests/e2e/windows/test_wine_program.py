@@ -1,14 +1,18 @@
 """The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the
 installer, the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at
 its client size, the silent update check against a local server publishing a newer version (the question, answered
-No), another language saved on the settings page, a second copy refused while the first runs, the window's close ending the program, and the silent uninstall
-removing the program and its "Apps & features" entry while the language choice stays."""
+No), the Memory page reached by Tab and Enter alone and "Optimize!" claiming and freeing a few blocks on a tiny fixture
+machine, another language saved on the settings page, a second copy refused while the first runs, the window's close
+ending the program, the next start speaking the saved language, Cancel ending at once a check the server never
+answers, and the silent uninstall removing the program and its "Apps & features" entry while the language choice
+stays."""
 
 import http.server
 import threading
 
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -19,6 +23,12 @@ SETUP = None
 UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvora 2008"
 SETTINGS_KEY = "HKCU\\Software\\Talvek\\Kelvora 2008\\Settings"
 CLIENT = (568, 358)
+MIB = 1024  # in kB
+
+
+def status_kb(pid, field):
+    with open("/proc/%d/status" % pid) as f:
+        return next(int(line.split()[1]) for line in f if line.startswith(field + ":"))
 
 
 def wait_for(what, timeout=30.0):
@@ -53,6 +63,12 @@ class WineProgramTest(unittest.TestCase):
         self.env = dict(os.environ, WINEPREFIX=os.path.join(self.folder, "prefix"), WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml=",
                         KELVORA_VENDOR_URL="http://127.0.0.1:%d" % self.server.server_address[1])
+        # A machine of 31 MB with 16 MB free and plenty of commit: nothing is claimed unasked, the button claims
+        # 19 blocks of 2 MiB.
+        meminfo = os.path.join(self.folder, "meminfo")
+        with open(meminfo, "w") as f:
+            f.write("MemTotal: 30273 kB\nMemAvailable: 15625 kB\nSwapFree: 4194304 kB\n")
+        self.env["KELVORA_MEMINFO"] = "Z:" + meminfo
         self.children = []
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
@@ -105,6 +121,13 @@ class WineProgramTest(unittest.TestCase):
                 sizes[window] = (int(fields["Width"]), int(fields["Height"]))
         return sizes
 
+    def xdotool(self, *arguments):
+        return subprocess.run(["xdotool", *arguments], env=self.env, capture_output=True, text=True,
+                              timeout=30).stdout.split()
+
+    def keys(self, window, *keys):
+        self.xdotool("windowactivate", "--sync", window, "key", "--delay", "200", *keys)
+
     def is_main(self, size):
         # Wine draws the menu bar inside the X window, above the client area.
         return size[0] == CLIENT[0] and CLIENT[1] + 15 <= size[1] <= CLIENT[1] + 30
@@ -133,6 +156,14 @@ class WineProgramTest(unittest.TestCase):
         self.answer_box("n")  # the silent check found 2.41: the question, answered No
         self.assertEqual(Publisher.paths, ["/updates/kvora-2008.txt"])
 
+        # Tab visits the navigation items top to bottom: the third is Memory optimization, Enter shows its page.
+        peak_before = status_kb(first.pid, "VmHWM")
+        self.keys(main[0], "Tab", "Tab", "Tab", "Return")
+        time.sleep(0.5)
+        self.click(main[0], 456, 135)  # "Optimize!" on the Memory page
+        wait_for(lambda: status_kb(first.pid, "VmHWM") >= peak_before + 25 * MIB)
+        wait_for(lambda: status_kb(first.pid, "VmRSS") <= status_kb(first.pid, "VmHWM") - 25 * MIB)
+
         # The settings page: "Polish" chosen in the list by its first letter, saved with its button.
         self.click(main[0], 60, 190)
         self.click(main[0], 380, 143)
@@ -149,6 +180,22 @@ class WineProgramTest(unittest.TestCase):
 
         subprocess.run(["xdotool", "windowactivate", "--sync", main[0], "key", "alt+F4"], env=self.env, timeout=30)
         self.assertEqual(first.wait(timeout=30), 0)
+
+        # The next start speaks Polish: the fifth Tab stop, About..., opens a window titled in Polish.
+        silent = socket.create_server(("127.0.0.1", 0))  # takes the connection, never answers
+        self.addCleanup(silent.close)
+        self.env["KELVORA_VENDOR_URL"] = "http://127.0.0.1:%d" % silent.getsockname()[1]
+        third = self.start()
+        main = wait_for(lambda: [w for w, size in self.windows().items() if self.is_main(size)])
+        self.keys(main[0], *["Tab"] * 5, "Return")
+        about = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", "^Kelvora 2008 - O programie"))
+        self.keys(about[0], "alt+F4")
+        self.click(main[0], 120, 300)  # the update tile
+        update = wait_for(lambda: [w for w, size in self.windows().items() if not self.is_main(size)])
+        self.click(update[0], 312, 68)  # Cancel, while the server keeps silent
+        wait_for(lambda: update[0] not in self.windows(), timeout=3)
+        self.keys(main[0], "alt+F4")
+        self.assertEqual(third.wait(timeout=30), 0)
 
         self.wine(folder + "\\uninstall.exe", "/S", settle=True)
         self.assertIsNone(self.install_location())
