@@ -40,18 +40,18 @@ struct ControlClass {
     DWORD style;
 };
 
-DWORD alignStyle(const ControlSpec& spec) {
+DWORD alignStyle(const ControlSpec& row) {
     DWORD align = SS_LEFT;
-    if (spec.align != TextAlign::Left)
-        align = spec.align == TextAlign::Centre ? SS_CENTER : SS_RIGHT;
+    if (row.align != TextAlign::Left)
+        align = row.align == TextAlign::Centre ? SS_CENTER : SS_RIGHT;
     // One-line captions are centred vertically and never wrap; SS_CENTERIMAGE does both for text.
-    return align | (spec.wraps ? 0 : SS_CENTERIMAGE);
+    return align | (row.wraps ? 0 : SS_CENTERIMAGE);
 }
 
-ControlClass classOf(const ControlSpec& spec) {
-    switch (spec.kind) {
+ControlClass classOf(const ControlSpec& row) {
+    switch (row.kind) {
     case ControlKind::Label:
-        return {L"STATIC", SS_NOPREFIX | alignStyle(spec)};
+        return {L"STATIC", SS_NOPREFIX | alignStyle(row)};
     case ControlKind::Link:
         // A button drawn as the bare caption: it takes the focus, presses by key and is a button to UI Automation.
         return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP};
@@ -189,10 +189,10 @@ int Window::scaled(int pixels96) const {
     return MulDiv(pixels96, static_cast<int>(dpi_), static_cast<int>(kBaseDpi));
 }
 
-RECT Window::placeOf(const ControlSpec& spec) const {
-    const PixelRect place = toPixels(spec.place);
+RECT Window::placeOf(const ControlSpec& row) const {
+    const PixelRect place = toPixels(row.place);
     RECT r{scaled(place.left), scaled(place.top), scaled(place.left + place.width), scaled(place.top + place.height)};
-    if (spec.kind == ControlKind::ComboBox)
+    if (row.kind == ControlKind::ComboBox)
         r.bottom = r.top + (r.bottom - r.top) * 8; // room for the dropped list
     return r;
 }
@@ -211,13 +211,13 @@ HFONT Window::fontFor(const FontSpec& font) {
 }
 
 void Window::addControls(ControlTable table, const StringTable& strings) {
-    for (const ControlSpec& spec : table) {
-        if (spec.kind == ControlKind::Menu)
+    for (const ControlSpec& row : table) {
+        if (row.kind == ControlKind::Menu)
             continue;
-        const ControlClass cls = classOf(spec);
-        const std::wstring caption = spec.slot >= 0 && spec.kind != ControlKind::ComboBox &&
-                                             spec.kind != ControlKind::ListBox
-                                         ? wide(strings[spec.slot])
+        const ControlClass cls = classOf(row);
+        const std::wstring caption = row.slot >= 0 && row.kind != ControlKind::ComboBox &&
+                                             row.kind != ControlKind::ListBox
+                                         ? wide(strings[row.slot])
                                          : std::wstring();
         const int id = kFirstControlId + static_cast<int>(controls_.size());
         HWND hwnd = CreateWindowExW(0, cls.name, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style,
@@ -227,12 +227,12 @@ void Window::addControls(ControlTable table, const StringTable& strings) {
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         Placed placed;
         placed.hwnd = hwnd;
-        placed.spec = spec;
-        if (spec.kind == ControlKind::Link) {
+        placed.row = row;
+        if (row.kind == ControlKind::Link) {
             placed.colour = RGB(92, 56, 150);
             SetWindowSubclass(hwnd, linkProcedure, 0, 0);
         }
-        if (spec.kind == ControlKind::Tab) {
+        if (row.kind == ControlKind::Tab) {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
             std::wstring text = caption;
@@ -256,10 +256,10 @@ void Window::layout() {
         DeleteObject(font.handle);
     fonts_.clear();
     for (Placed& control : controls_) {
-        const RECT r = placeOf(control.spec);
+        const RECT r = placeOf(control.row);
         SetWindowPos(control.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control.spec.font)), FALSE);
+        SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(control.row.font)), FALSE);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -287,14 +287,14 @@ const Window::Placed* Window::find(HWND hwnd) const {
 
 Window::Placed* Window::find(std::string_view name) {
     for (Placed& control : controls_)
-        if (name == control.spec.name)
+        if (name == control.row.name)
             return &control;
     return nullptr;
 }
 
 const Window::Placed* Window::find(std::string_view name) const {
     for (const Placed& control : controls_)
-        if (name == control.spec.name)
+        if (name == control.row.name)
             return &control;
     return nullptr;
 }
@@ -334,7 +334,7 @@ void Window::drawCaption(const Placed& link, HDC dc, const RECT& area) {
     FillRect(dc, &area, backgroundFor(link, dc));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, link.colour);
-    HFONT font = fontFor(link.spec.font);
+    HFONT font = fontFor(link.row.font);
     HFONT underlined = nullptr;
     if (link.underlined) {
         LOGFONTW description{};
@@ -345,9 +345,9 @@ void Window::drawCaption(const Placed& link, HDC dc, const RECT& area) {
     HGDIOBJ old = SelectObject(dc, underlined ? underlined : font);
     wchar_t text[512] = {};
     GetWindowTextW(link.hwnd, text, static_cast<int>(std::size(text)));
-    UINT format = DT_NOPREFIX | (link.spec.wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
-    if (link.spec.align != TextAlign::Left)
-        format |= link.spec.align == TextAlign::Centre ? DT_CENTER : DT_RIGHT;
+    UINT format = DT_NOPREFIX | (link.row.wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+    if (link.row.align != TextAlign::Left)
+        format |= link.row.align == TextAlign::Centre ? DT_CENTER : DT_RIGHT;
     RECT box = area;
     DrawTextW(dc, text, -1, &box, format);
     SelectObject(dc, old);
@@ -379,13 +379,13 @@ void Window::drawPicture(const Placed& picture, HDC dc, const RECT& area) {
 
 HBRUSH Window::backgroundFor(const Placed& control, HDC dc) {
     // A caption above a picture shows the picture through: a brush of the picture, aligned to its place.
-    const RECT self = placeOf(control.spec);
+    const RECT self = placeOf(control.row);
     for (std::size_t i = controls_.size(); i-- > 0;) {
         Placed& below = controls_[i];
-        if (&below == &control || below.spec.kind != ControlKind::Picture || !below.bitmap ||
+        if (&below == &control || below.row.kind != ControlKind::Picture || !below.bitmap ||
             !IsWindowVisible(below.hwnd))
             continue;
-        const RECT r = placeOf(below.spec);
+        const RECT r = placeOf(below.row);
         if (self.left < r.left || self.top < r.top || self.right > r.right || self.bottom > r.bottom)
             continue;
         if (!below.pattern) {
@@ -413,13 +413,13 @@ void Window::drawItem(const DRAWITEMSTRUCT& item) {
     const Placed* placed = find(item.hwndItem);
     if (!placed)
         return;
-    if (hooks.draw && hooks.draw(placed->spec.name, item.hDC, item.rcItem))
+    if (hooks.draw && hooks.draw(placed->row.name, item.hDC, item.rcItem))
         return;
-    if (placed->spec.kind == ControlKind::Link) {
+    if (placed->row.kind == ControlKind::Link) {
         drawCaption(*placed, item.hDC, item.rcItem);
         return;
     }
-    if (placed->spec.kind == ControlKind::Line) {
+    if (placed->row.kind == ControlKind::Line) {
         HBRUSH brush = CreateSolidBrush(kLineColour);
         FillRect(item.hDC, &item.rcItem, brush);
         DeleteObject(brush);
@@ -442,7 +442,7 @@ LRESULT Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (const Placed* placed = find(fromParam<HWND>(lParam)); placed && hooks.command)
-            hooks.command(placed->spec.name, HIWORD(wParam));
+            hooks.command(placed->row.name, HIWORD(wParam));
         return 0;
     case WM_CTLCOLORSTATIC:
         if (const Placed* placed = find(fromParam<HWND>(lParam))) {

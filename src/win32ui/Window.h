@@ -72,7 +72,7 @@ public:
 private:
     struct Placed {
         HWND hwnd = nullptr;
-        ControlSpec spec;
+        ControlSpec row;
         HBITMAP bitmap = nullptr; // pictures: the resource as loaded
         HBRUSH pattern = nullptr; // pictures: the picture as scaled, for the labels above it
         COLORREF colour = RGB(0, 0, 0);
@@ -88,7 +88,7 @@ private:
     const Placed* find(HWND hwnd) const;
     Placed* find(std::string_view name);
     const Placed* find(std::string_view name) const;
-    RECT placeOf(const ControlSpec& spec) const;
+    RECT placeOf(const ControlSpec& row) const;
     void layout();
     void dropScaledPictures();
     HBRUSH backgroundFor(const Placed& control, HDC dc);

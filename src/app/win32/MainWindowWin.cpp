@@ -38,9 +38,9 @@ enum MenuId : UINT { kMenuEnd = 1, kMenuReadme, kMenuLicence, kMenuUpdate, kMenu
 // The main window's own controls; the page containers come with their pages.
 std::vector<ControlSpec> mainControlsWithoutPages() {
     std::vector<ControlSpec> controls;
-    for (const ControlSpec& spec : mainWindowControls())
-        if (spec.kind != ControlKind::Tab)
-            controls.push_back(spec);
+    for (const ControlSpec& row : mainWindowControls())
+        if (row.kind != ControlKind::Tab)
+            controls.push_back(row);
     return controls;
 }
 
