@@ -1,11 +1,11 @@
-"""The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the
-installer, the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at
-its client size, the silent update check against a local server publishing a newer version (the question, answered
-No), the Memory page reached by Tab and Enter alone and "Optimize!" claiming and freeing a few blocks on a tiny fixture
+"""The real kelvora2008.exe under Wine on Xvfb + openbox, in a fresh Wine prefix: installed silently by the installer,
+the first start's fixed message and "English" stored in the Wine registry, the splash, the main window at its client
+size, the silent update check against a local server publishing a newer version (the question, answered No), the
+Memory page reached by Tab and Enter alone and "Optimize!" claiming and freeing a few blocks on a tiny fixture
 machine, another language saved on the settings page, a second copy refused while the first runs, the window's close
 ending the program, the next start speaking the saved language, Cancel ending at once a check the server never
-answers, "Exit" ending the program, and the silent uninstall removing the program and its "Apps & features" entry while the language choice
-stays."""
+answers, "Exit" ending the program, and the silent uninstall removing the program and its "Apps & features" entry
+while the language choice stays."""
 
 import http.server
 import threading
