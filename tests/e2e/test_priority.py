@@ -69,6 +69,17 @@ def thread_nices(host_pid):
     return nices
 
 
+def expect_nices(test, host, expected, what):
+    """Waits until every thread of each process named in `expected` (by its host pid in `host`) has its nice."""
+    def matches():
+        return all(set(thread_nices(host[name])) == {nice} for name, nice in expected.items())
+    try:
+        harness.wait_until(matches, 8, interval=0.2, what=what)
+    except harness.HarnessError:
+        seen = {name: sorted(set(thread_nices(host[name]))) for name in expected}
+        test.fail("%s: expected %s, threads have %s" % (what, expected, seen))
+
+
 class NamespacePids:
     """Maps the namespace's process ids to the machine's, through each process's NSpid line."""
 
@@ -147,13 +158,7 @@ class PriorityTest(unittest.TestCase):
         return self.desk.wait_for_window(title, 20)
 
     def expect_nices(self, expected, what):
-        def matches():
-            return all(set(thread_nices(self.host[name])) == {nice} for name, nice in expected.items())
-        try:
-            harness.wait_until(matches, 8, interval=0.2, what=what)
-        except harness.HarnessError:
-            seen = {name: sorted(set(thread_nices(self.host[name]))) for name in expected}
-            self.fail("%s: expected %s, threads have %s" % (what, expected, seen))
+        expect_nices(self, self.host, expected, what)
 
     def test_the_active_window_gets_the_foreground_class(self):
         main = self.main_window()

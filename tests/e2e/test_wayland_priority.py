@@ -18,7 +18,7 @@ import harness  # noqa: E402
 
 PROGRAM = harness.program_path()
 sys.argv.insert(1, PROGRAM)  # the X11 test takes the program's path too when its helpers are imported
-from test_priority import NamespacePids, namespace_permitted, thread_nices  # noqa: E402
+from test_priority import NamespacePids, expect_nices, namespace_permitted  # noqa: E402
 CLIENT = os.path.join(os.path.dirname(PROGRAM), "kelvora_minimal_widgets")  # a one-label Qt program
 FOREGROUND_NICE, BACKGROUND_NICE = -5, 0
 SETTINGS_KEY = "HKEY_CURRENT_USER\\SOFTWARE\\Talvek\\Kelvora 2008\\Settings"
@@ -108,15 +108,7 @@ class WaylandPriorityTest(unittest.TestCase):
         subprocess.run(["swaymsg", "-s", self.sock, "[pid=%d] focus" % self.ns[name]], check=True,
                        stdout=subprocess.DEVNULL)
         others = {other: BACKGROUND_NICE for other in self.ns if other != name}
-        expected = dict(others, **{name: FOREGROUND_NICE})
-
-        def matches():
-            return all(set(thread_nices(self.host[n])) == {nice} for n, nice in expected.items())
-        try:
-            harness.wait_until(matches, 8, interval=0.2, what=name)
-        except harness.HarnessError:
-            seen = {n: sorted(set(thread_nices(self.host[n]))) for n in expected}
-            self.fail("%s focused: expected %s, threads have %s" % (name, expected, seen))
+        expect_nices(self, self.host, dict(others, **{name: FOREGROUND_NICE}), name + " focused")
 
     def test_the_focused_wayland_window_gets_the_foreground_class(self):
         for name in ("first", "program", "second", "first"):

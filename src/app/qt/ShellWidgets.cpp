@@ -21,15 +21,6 @@ namespace kelvora {
 
 namespace {
 
-// A click is a left press and a left release over the same widget.
-bool startsClick(const QMouseEvent* event) {
-    return event->button() == Qt::LeftButton;
-}
-
-bool endsClick(bool pressed, const QMouseEvent* event, const QWidget* widget) {
-    return pressed && event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
-}
-
 // A link label as a link or page tab, named by its text, with a press action that clicks it.
 class LinkLabelAccessible : public QAccessibleWidget {
 public:
@@ -114,16 +105,25 @@ void PictureBox::paintEvent(QPaintEvent*) {
         painter.drawPixmap(0, 0, picture());
 }
 
-void PictureBox::mousePressEvent(QMouseEvent* event) {
-    pressed_ = startsClick(event);
+void ClickTracker::press(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
     event->accept();
 }
 
-void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = endsClick(pressed_, event, this);
+bool ClickTracker::release(QMouseEvent* event, const QWidget* widget) {
+    const bool click =
+        pressed_ && event->button() == Qt::LeftButton && widget->rect().contains(event->position().toPoint());
     pressed_ = false;
     event->accept();
-    if (click)
+    return click;
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    click_.press(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (click_.release(event, this))
         emit clicked();
 }
 
@@ -189,15 +189,11 @@ void LinkLabel::focusOutEvent(QFocusEvent* event) {
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
-    pressed_ = startsClick(event);
-    event->accept();
+    click_.press(event);
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = endsClick(pressed_, event, this);
-    pressed_ = false;
-    event->accept();
-    if (click)
+    if (click_.release(event, this))
         emit clicked();
 }
 

@@ -14,6 +14,17 @@ namespace kelvora {
 // Makes the compiled-in pictures available; cheap to call again.
 void loadArtwork();
 
+// A click is a left press and a left release over the same widget; both events stop at the widget.
+class ClickTracker {
+public:
+    void press(QMouseEvent* event);
+    // True when this release completes a click on `widget`.
+    bool release(QMouseEvent* event, const QWidget* widget);
+
+private:
+    bool pressed_ = false;
+};
+
 // A picture placed at a fixed size: drawn at its natural size (cropped by the box) or stretched to fill it.
 // Like every picture of the window it takes the mouse, so the window behind it sees no move or press.
 class PictureBox : public QWidget {
@@ -41,7 +52,7 @@ private:
     mutable QPixmap pixmap2x_;
     mutable bool tried2x_ = false;
     Fit fit_;
-    bool pressed_ = false;
+    ClickTracker click_;
 };
 
 // A label that acts as a link: hand pointer, reports the mouse moving over it and a click (press and release on it).
@@ -73,7 +84,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    bool pressed_ = false;
+    ClickTracker click_;
     QAccessible::Role role_ = QAccessible::Link;
 };
 
