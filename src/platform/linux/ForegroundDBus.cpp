@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -50,7 +51,10 @@ FocusedWindow focusFrom(const QList<QVariant>& arguments, WindowNumbers& numbers
     if (arguments.size() != 2)
         return {};
     const std::uint64_t id = numbers.numberOf(arguments[1].toString());
-    return id == 0 ? FocusedWindow{} : FocusedWindow{id, arguments[0].toUInt()};
+    // KWin sends the pid as a signed number; anything not a process id means no process.
+    const qlonglong pid = arguments[0].toLongLong();
+    const bool isPid = pid > 0 && pid <= std::numeric_limits<std::int32_t>::max();
+    return id == 0 ? FocusedWindow{} : FocusedWindow{id, isPid ? static_cast<std::uint32_t>(pid) : 0U};
 }
 
 // KWin's script calls Report(pid, id) on every activation; we keep the last word of KWin's own connection.
@@ -67,7 +71,7 @@ public:
 
     QString introspect(const QString&) const override {
         return QStringLiteral("<interface name=\"com.talvek.Kelvora2008.Foreground\"><method name=\"Report\">"
-                              "<arg type=\"u\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/></method>"
+                              "<arg type=\"i\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/></method>"
                               "</interface>");
     }
 

@@ -23,7 +23,7 @@ def own(name):
 
 def report(connection, pid, window):
     connection.call_sync("com.talvek.Kelvora2008", "/com/talvek/Kelvora2008/Foreground",
-                         "com.talvek.Kelvora2008.Foreground", "Report", GLib.Variant("(us)", (pid, window)), None, 0,
+                         "com.talvek.Kelvora2008.Foreground", "Report", GLib.Variant("(is)", (pid, window)), None, 0,
                          2000, None)
 
 
