@@ -1,6 +1,7 @@
-"""The foreground priority policy under real Wayland compositors, headless sway and KWin's virtual backend: the
-program learns the focused window from sway's IPC socket or from its script inside KWin, and gives its owner the
-foreground class (nice -5), every other process of ours the background class (nice 0).
+"""The foreground priority policy under real Wayland compositors, headless sway, KWin's virtual backend and headless
+GNOME Shell: the program learns the focused window from sway's IPC socket, from its script inside KWin or from its
+extension inside GNOME Shell, and gives its owner the foreground class (nice -5), every other process of ours the
+background class (nice 0).
 
 sway refuses to run as root, so each session runs as the unprivileged user `nobody`, the program with an ambient
 CAP_SYS_NICE to raise priorities; all of it alone in a PID namespace, like the X11 test."""
@@ -22,61 +23,11 @@ from test_priority import NamespacePids, expect_nices, namespace_permitted  # no
 CLIENT = os.path.join(os.path.dirname(PROGRAM), "kelvora_minimal_widgets")  # a one-label Qt program
 FOREGROUND_NICE, BACKGROUND_NICE = -5, 0
 SETTINGS_KEY = "HKEY_CURRENT_USER\\SOFTWARE\\Talvek\\Kelvora 2008\\Settings"
+GNOME_EXTENSION = "kelvora2008-legacy@talvek.example"  # the one for GNOME Shell 40-44, as Debian 12's 43
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
-# Runs as pid 1 of the namespace: the compositor, the program and two clients as `nobody`, each waited for until the
-# compositor has its window. Prints the namespace's ids and what the test needs to move the focus, then waits.
-INSIDE = r"""
-import glob, json, os, re, subprocess, sys, time
-compositor, program, client, home = sys.argv[1:5]
-os.setsid()
-run = os.path.join(home, "run")
-env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": run, "LANG": "C.UTF-8",
-       "XDG_CONFIG_HOME": os.path.join(home, "config"), "KELVORA_VENDOR_URL": "http://127.0.0.1:9"}
-user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-def start(cmd, extra=(), more_env=None):
-    return subprocess.Popen(user + list(extra) + cmd, env=dict(env, **(more_env or {})), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-def wait(what, found):
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline:
-        result = found()
-        if result:
-            return result
-        time.sleep(0.1)
-    raise SystemExit("timed out waiting for " + what)
-def output(cmd):
-    return subprocess.run(user + cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
-if compositor == "sway":
-    sway = start(["sway", "-c", os.path.join(home, "sway.conf")],
-                 more_env={"WLR_BACKENDS": "headless", "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman"})
-    env["SWAYSOCK"] = wait("sway's socket", lambda: (glob.glob(os.path.join(run, "sway-ipc.*.sock")) or [None])[0])
-    env["WAYLAND_DISPLAY"] = os.path.basename(wait("sway's display", lambda: glob.glob(os.path.join(run, "wayland-?")))[0])
-    env["XDG_CURRENT_DESKTOP"] = "sway"
-    def has_window(pid):
-        return pid in set(int(p) for p in re.findall(r'"pid": (\d+)', output(["swaymsg", "-t", "get_tree", "-r"])))
-    link = env["SWAYSOCK"]
-else:
-    # A window of ours gets the focus when it opens, so its owner's new nice tells that KWin has mapped it.
-    env["DBUS_SESSION_BUS_ADDRESS"] = output(["dbus-daemon", "--session", "--fork", "--print-address=1"]).strip()
-    start([os.path.join(home, "kwin_wayland"), "--virtual", "--socket", "wayland-kv"])
-    wait("KWin on the bus", lambda: "boolean true" in output(
-        ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/", "org.freedesktop.DBus.NameHasOwner",
-         "string:org.kde.KWin"]))
-    env.update(WAYLAND_DISPLAY="wayland-kv", XDG_CURRENT_DESKTOP="KDE")
-    def has_window(pid):
-        return os.getpriority(os.PRIO_PROCESS, pid) == -5
-    link = env["DBUS_SESSION_BUS_ADDRESS"]
-env["QT_QPA_PLATFORM"] = "wayland"
-procs = {"program": start([program], ["--inh-caps=+sys_nice", "--ambient-caps=+sys_nice"])}
-wait("the program's window", lambda: has_window(procs["program"].pid))
-for name in ("first", "second"):
-    procs[name] = start([client])
-    wait("the %s client's window" % name, lambda: has_window(procs[name].pid))
-print(json.dumps({name: proc.pid for name, proc in procs.items()}), flush=True)
-print(link, flush=True)
-sys.stdin.read()  # the namespace's processes end with it
-"""
+SESSION = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wayland_session.py")
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # Loaded into KWin to move the focus as a user's click would: to the window of one process, now or once it opens.
 KWIN_FOCUS = """
@@ -94,7 +45,7 @@ class WaylandPriorityTest:
         self.home = tempfile.mkdtemp(prefix="kelvora-wayland-")
         self.addCleanup(shutil.rmtree, self.home, ignore_errors=True)
         self._prepare_home()
-        self.inside = subprocess.Popen(["unshare", "--pid", "--fork", "--mount-proc", sys.executable, "-c", INSIDE,
+        self.inside = subprocess.Popen(["unshare", "--pid", "--fork", "--mount-proc", sys.executable, SESSION,
                                         self.compositor, PROGRAM, CLIENT, self.home], stdin=subprocess.PIPE,
                                        stdout=subprocess.PIPE, text=True)
         self.addCleanup(self._end_inside)
@@ -113,6 +64,15 @@ class WaylandPriorityTest:
         with open(os.path.join(store, "kelvora-2008.reg"), "w", encoding="utf-8") as f:
             f.write('REGEDIT4\n\n[%s]\n"curLang"="English"\n' % SETTINGS_KEY)
         open(os.path.join(self.home, "sway.conf"), "w").close()
+        if self.compositor == "gnome":
+            extensions = os.path.join(self.home, "data", "gnome-shell", "extensions")
+            for folder in (os.path.join(SOURCE, "packaging", "linux", "gnome-shell", GNOME_EXTENSION),
+                           os.path.join(SOURCE, "tests", "e2e", "gnome-focus@kelvora.test")):
+                shutil.copytree(folder, os.path.join(extensions, os.path.basename(folder)))
+            settings = os.path.join(self.home, "config", "glib-2.0", "settings")
+            os.makedirs(settings)
+            with open(os.path.join(settings, "keyfile"), "w", encoding="utf-8") as f:
+                f.write("[org/gnome/shell]\nenabled-extensions=['%s', 'gnome-focus@kelvora.test']\n" % GNOME_EXTENSION)
         if self.compositor == "kwin":
             # Debian gives kwin_wayland a file capability this container cannot grant; a copy has none.
             shutil.copy(shutil.which("kwin_wayland"), os.path.join(self.home, "kwin_wayland"))
@@ -169,6 +129,25 @@ class KWinTest(WaylandPriorityTest, unittest.TestCase):
     def scripting(self, method, *arguments):
         subprocess.run(NOBODY + ["dbus-send", "--session", "--print-reply", "--dest=org.kde.KWin", "/Scripting",
                                  "org.kde.kwin.Scripting." + method] + list(arguments), check=True,
+                       env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.link), stdout=subprocess.DEVNULL)
+
+
+def gnome_shell_40_to_44():
+    if not shutil.which("gnome-shell"):
+        return False
+    version = subprocess.run(["gnome-shell", "--version"], stdout=subprocess.PIPE, text=True).stdout.split()
+    return len(version) == 3 and 40 <= int(version[2].split(".")[0]) <= 44
+
+
+@unittest.skipUnless(namespace_permitted() and gnome_shell_40_to_44() and os.path.exists(CLIENT),
+                     "needs root, unshare --pid, gnome-shell 40 to 44 and the kelvora_minimal_widgets client")
+class GnomeTest(WaylandPriorityTest, unittest.TestCase):
+    compositor = "gnome"
+
+    def move_focus(self, name):
+        subprocess.run(NOBODY + ["dbus-send", "--session", "--print-reply", "--dest=test.Kelvora.FocusMover",
+                                 "/test/Kelvora/FocusMover", "test.Kelvora.FocusMover.Activate",
+                                 "uint32:%d" % self.ns[name]], check=True,
                        env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.link), stdout=subprocess.DEVNULL)
 
 
