@@ -71,7 +71,8 @@ std::string foregroundAdvice(const SessionFacts& facts) {
                              "X11 (XWayland) windows get the foreground priority. ";
     if (mentions(facts.currentDesktop, "GNOME"))
         return lead + "Enable the program's GNOME Shell extension (gnome-extensions enable "
-                      "kelvora2008@talvek.example), log out and in again, then restart Kelvora 2008.";
+                      "kelvora2008@talvek.example on GNOME 45 or later, kelvora2008-legacy@talvek.example on "
+                      "GNOME 40 to 44), log out and in again, then restart Kelvora 2008.";
     if (mentions(facts.currentDesktop, "KDE"))
         return lead + "KWin's scripting interface (org.kde.KWin, /Scripting) was not found on the session bus; "
                       "start Kelvora 2008 from within the Plasma session.";
