@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
     const double idleCpu = cpuSeconds() - idleStart;
     const double wallSeconds = static_cast<double>(wall.elapsed()) / 1000.0;
 
-    std::printf("one /proc/meminfo read:           %7.1f us CPU\n", readUs);
-    std::printf("one panel refresh (incl. paint):  %7.1f us CPU  (%.2f x a meminfo read)\n", refreshUs,
+    std::printf("one memory figures read:          %7.1f us CPU  (/proc/meminfo and /proc/swaps)\n", readUs);
+    std::printf("one panel refresh (incl. paint):  %7.1f us CPU  (%.2f x a figures read)\n", refreshUs,
                 refreshUs / readUs);
     std::printf("one GlobalTimer tick, counters:   %7.1f ns CPU\n", tickNs);
     std::printf("idle with GlobalTimer, %.1f s:    %7.3f %% of one core, %d refreshes, %.0f us CPU each tick+refresh\n",
