@@ -12,11 +12,6 @@ import subprocess
 import sys
 import time
 
-compositor, program, client, home = sys.argv[1:5]
-os.setsid()
-run = os.path.join(home, "run")
-env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": run, "LANG": "C.UTF-8",
-       "XDG_CONFIG_HOME": os.path.join(home, "config"), "KELVORA_VENDOR_URL": "http://127.0.0.1:9"}
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 
@@ -39,13 +34,26 @@ def wait(what, found):
     raise SystemExit("timed out waiting for " + what)
 
 
+def bus_call(address, destination, path, method, *arguments):
+    """A method call on the session bus at `address`, as `nobody` (whose bus it is); returns dbus-send's output."""
+    return subprocess.run(NOBODY + ["dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method] +
+                          list(arguments), env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address),
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout
+
+
 def new_bus():
     return output(["dbus-daemon", "--session", "--fork", "--print-address=1"]).strip()
 
 
 def on_bus(name):
-    return "boolean true" in output(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/",
-                                     "org.freedesktop.DBus.NameHasOwner", "string:" + name])
+    return "boolean true" in bus_call(env["DBUS_SESSION_BUS_ADDRESS"], "org.freedesktop.DBus", "/",
+                                      "org.freedesktop.DBus.NameHasOwner", "string:" + name)
+
+
+def activate(address, pid):
+    """Asks the test's GNOME extension to focus `pid`'s window; true once that window exists."""
+    return "boolean true" in bus_call(address, "test.Kelvora.FocusMover", "/test/Kelvora/FocusMover",
+                                      "test.Kelvora.FocusMover.Activate", "uint32:%d" % pid)
 
 
 def sway():
@@ -83,21 +91,22 @@ def gnome():
     wait("the program's extension on the bus", lambda: on_bus("com.talvek.Kelvora2008.Shell"))
     wait("the focus mover on the bus", lambda: on_bus("test.Kelvora.FocusMover"))
     env.update(WAYLAND_DISPLAY="wayland-gs", XDG_CURRENT_DESKTOP="GNOME")
-
-    def has_window(pid):  # and gives it the focus
-        return "boolean true" in output(["dbus-send", "--session", "--print-reply", "--dest=test.Kelvora.FocusMover",
-                                         "/test/Kelvora/FocusMover", "test.Kelvora.FocusMover.Activate",
-                                         "uint32:%d" % pid])
-    return has_window, env["DBUS_SESSION_BUS_ADDRESS"]
+    return lambda pid: activate(env["DBUS_SESSION_BUS_ADDRESS"], pid), env["DBUS_SESSION_BUS_ADDRESS"]
 
 
-has_window, link = {"sway": sway, "kwin": kwin, "gnome": gnome}[compositor]()
-env["QT_QPA_PLATFORM"] = "wayland"
-procs = {"program": start([program], ["--inh-caps=+sys_nice", "--ambient-caps=+sys_nice"])}
-wait("the program's window", lambda: has_window(procs["program"].pid))
-for name in ("first", "second"):
-    procs[name] = start([client])
-    wait("the %s client's window" % name, lambda: has_window(procs[name].pid))
-print(json.dumps({name: proc.pid for name, proc in procs.items()}), flush=True)
-print(link, flush=True)
-sys.stdin.read()
+if __name__ == "__main__":
+    compositor, program, client, home = sys.argv[1:5]
+    os.setsid()
+    run = os.path.join(home, "run")
+    env = {"PATH": os.environ["PATH"], "HOME": home, "XDG_RUNTIME_DIR": run, "LANG": "C.UTF-8",
+           "XDG_CONFIG_HOME": os.path.join(home, "config"), "KELVORA_VENDOR_URL": "http://127.0.0.1:9"}
+    has_window, link = {"sway": sway, "kwin": kwin, "gnome": gnome}[compositor]()
+    env["QT_QPA_PLATFORM"] = "wayland"
+    procs = {"program": start([program], ["--inh-caps=+sys_nice", "--ambient-caps=+sys_nice"])}
+    wait("the program's window", lambda: has_window(procs["program"].pid))
+    for name in ("first", "second"):
+        procs[name] = start([client])
+        wait("the %s client's window" % name, lambda: has_window(procs[name].pid))
+    print(json.dumps({name: proc.pid for name, proc in procs.items()}), flush=True)
+    print(link, flush=True)
+    sys.stdin.read()
