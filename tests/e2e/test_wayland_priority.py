@@ -144,7 +144,7 @@ class GnomeTest(WaylandPriorityTest, unittest.TestCase):
     compositor = "gnome"
 
     def move_focus(self, name):
-        self.assertTrue(activate(self.link, self.ns[name]), name + " has no window")
+        harness.wait_until(lambda: activate(self.link, self.ns[name]), 8, interval=0.2, what=name + " taking the focus")
 
 
 if __name__ == "__main__":

@@ -51,7 +51,7 @@ def on_bus(name):
 
 
 def activate(address, pid):
-    """Asks the test's GNOME extension to focus `pid`'s window; true once that window exists."""
+    """Asks the test's GNOME extension to focus `pid`'s window; true once that window has the focus."""
     return "boolean true" in bus_call(address, "test.Kelvora.FocusMover", "/test/Kelvora/FocusMover",
                                       "test.Kelvora.FocusMover.Activate", "uint32:%d" % pid)
 
