@@ -1,5 +1,7 @@
 #include "process/PriorityOptimizer.h"
 
+#include <algorithm>
+
 #include "process/ProcessListView.h"
 #include "settings/StringTable.h"
 
@@ -87,10 +89,16 @@ void PriorityOptimizer::listBySnapshot() {
         view_.addRow(snapshotRowText(field));
 }
 
+bool sweepLeavesAlone(std::uint32_t pid, ProcessHandle& process, const std::vector<std::uint32_t>& displayServers) {
+    return std::find(displayServers.begin(), displayServers.end(), pid) != displayServers.end() ||
+           process.HasRealtimeThread();
+}
+
 void PriorityOptimizer::listByIdentifiers(bool ListOnly) {
+    const std::vector<std::uint32_t> displayServers = processes_.DisplayServers();
     for (std::uint32_t pid : processes_.EnumProcesses()) {
         auto process = processes_.OpenProcess(kSweepAccess, pid);
-        if (!process)
+        if (!process || sweepLeavesAlone(pid, *process, displayServers))
             continue;
         std::string className = PriorityClassName(strings_, process->GetPriorityClass());
         if (auto path = process->ExecutablePath())
