@@ -52,7 +52,7 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     client_->setFixedSize(kMainClientWidth, kMainClientHeight);
     client_->setAutoFillBackground(true);
     QPalette white = client_->palette();
-    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Window, toQColor(palette::kWindow));
     client_->setPalette(white);
     setCentralWidget(client_);
     connect(client_, &MainClientArea::backgroundHovered, this, [this] { ShowHoverImage(-1); });
@@ -127,9 +127,9 @@ void frmMain::applyTexts() {
     auto menuCaption = [&s](const QObject* item) {
         return controlCaption(s, mainMenuControls(), item->objectName().toLatin1().constData());
     };
-    prog1_->setTitle(menuCaption(prog1_));
-    pom1_->setTitle(menuCaption(pom1_));
-    for (QAction* item : {za_, read1_, lic1_, spru_, strw_, oprog_})
+    for (QMenu* menu : menus_)
+        menu->setTitle(menuCaption(menu));
+    for (QAction* item : menuItems_)
         item->setText(menuCaption(item));
     for (LinkLabel* label : navLabels_)
         applyCaption(label, s, mainWindowControls());

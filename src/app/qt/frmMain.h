@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <vector>
 
 #include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
@@ -88,7 +89,7 @@ private:
     void buildMenus();
     // Clicks, keys, focus order, focus cues and roles of the navigation items, as the shared table gives them.
     void bindNavigation();
-    void runNavigation(const navigation::Item& item);
+    void runCommand(int command, int page);
     void showFocusCue(LinkLabel* label, const navigation::Item& item, bool shown);
     void applyTexts();
     void startGlobalTimer();
@@ -127,14 +128,8 @@ private:
     MemoryPage* memoryPage_ = nullptr;
     CpuPage* cpuPage_ = nullptr;
 
-    QMenu* prog1_ = nullptr;
-    QAction* za_ = nullptr;
-    QMenu* pom1_ = nullptr;
-    QAction* read1_ = nullptr;
-    QAction* lic1_ = nullptr;
-    QAction* spru_ = nullptr;
-    QAction* strw_ = nullptr;
-    QAction* oprog_ = nullptr;
+    std::vector<QMenu*> menus_;
+    std::vector<QAction*> menuItems_;
 
     QPointer<FrmAbout> about_;
     QPointer<frmUpdate> update_;

@@ -18,7 +18,7 @@ void frmMain::bindNavigation() {
         label->setAccessibleRole(item.role == navigation::Role::PageTab ? QAccessible::PageTab : QAccessible::Link);
         // Tab only: a mouse click leaves the focus where it was, so the window looks as it always did.
         label->setFocusPolicy(item.tabStop ? Qt::TabFocus : Qt::NoFocus);
-        connect(label, &LinkLabel::clicked, this, [this, &item] { runNavigation(item); });
+        connect(label, &LinkLabel::clicked, this, [this, &item] { runCommand(static_cast<int>(item.command), item.page); });
         connect(label, &LinkLabel::keyboardFocused, this, [this, label, &item] { showFocusCue(label, item, true); });
         connect(label, &LinkLabel::focusLeft, this, [this, label, &item] { showFocusCue(label, item, false); });
         if (!item.tabStop)
@@ -29,10 +29,10 @@ void frmMain::bindNavigation() {
     }
 }
 
-void frmMain::runNavigation(const navigation::Item& item) {
-    switch (item.command) {
+void frmMain::runCommand(int command, int page) {
+    switch (static_cast<navigation::Command>(command)) {
     case navigation::Command::ShowPage:
-        ShowPage(item.page);
+        ShowPage(page);
         break;
     case navigation::Command::ShowAbout:
         showAbout();
@@ -42,6 +42,17 @@ void frmMain::runNavigation(const navigation::Item& item) {
         break;
     case navigation::Command::ShowUpdate:
         showUpdate();
+        break;
+    case navigation::Command::OpenReadme:
+        links_.OpenReadme();
+        break;
+    case navigation::Command::OpenLicence:
+        links_.OpenLicenseDocument();
+        break;
+    case navigation::Command::OpenHomePage:
+        links_.OpenHomePage();
+        break;
+    case navigation::Command::None:
         break;
     }
 }

@@ -8,6 +8,7 @@
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
 #include "app/ShellTimings.h"
+#include "frontend/FixedTexts.h"
 #include "info/Version.h"
 #include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
@@ -16,6 +17,7 @@
 #include "settings/StringTable.h"
 #include "update/UpdateWindowSteps.h"
 #include "update/win32/UpdateWindowWin.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -33,7 +35,8 @@ constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
 
-enum MenuId : UINT { kMenuEnd = 1, kMenuReadme, kMenuLicence, kMenuUpdate, kMenuHomePage, kMenuAbout };
+// Menu item i of the shared table has the command id kFirstMenuId + i.
+constexpr UINT kFirstMenuId = 1;
 
 // The main window's own controls; the page containers come with their pages.
 std::vector<ControlSpec> mainControlsWithoutPages() {
@@ -69,7 +72,8 @@ bool MainWindowWin::Form_Load() {
     window_.setPicture("Image10", L"FOOTER");
     window_.setText("Label1", services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " +
                                   programVersionText());
-    window_.setText("Label17", "Copyright \u00a9 2008 Talvek. All rights reserved.");
+    window_.setText("Label17", fixedtext::kFooterNotice);
+    window_.setTextColour("Label22", win32::colourOf(palette::kLink));
     // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
     // what its text says, so it is named by it.
     window_.setText("Image1", kAppTitle);
@@ -119,19 +123,19 @@ void MainWindowWin::buildMenu() {
     const StringTable& s = services_.strings;
     auto caption = [&s](const char* name) { return win32::wide(s[findControl(mainMenuControls(), name).slot]); };
     HMENU bar = GetMenu(handle());
-    HMENU program = CreatePopupMenu();
-    AppendMenuW(program, MF_STRING, kMenuEnd, caption("za").c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(program), caption("prog1").c_str());
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, kMenuReadme, caption("read1").c_str());
-    AppendMenuW(help, MF_STRING, kMenuLicence, caption("lic1").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuUpdate, caption("spru").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuHomePage, caption("strw").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuAbout, caption("oprog").c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), caption("pom1").c_str());
+    std::array<HMENU, navigation::kMenus.size()> menus{};
+    for (HMENU& menu : menus)
+        menu = CreatePopupMenu();
+    for (std::size_t i = 0; i < navigation::kMenuItems.size(); ++i) {
+        const navigation::MenuItem& item = navigation::kMenuItems[i];
+        HMENU menu = menus[static_cast<std::size_t>(item.menu)];
+        if (item.command == navigation::Command::None)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING, kFirstMenuId + i, caption(item.control).c_str());
+    }
+    for (std::size_t i = 0; i < menus.size(); ++i)
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menus[i]), caption(navigation::kMenus[i]).c_str());
     DrawMenuBar(handle());
 }
 
@@ -209,17 +213,17 @@ void MainWindowWin::onCommand(const char* control, int code) {
     if (code != BN_CLICKED)
         return;
     if (std::string_view(control) == "Image9") {
-        runNavigation(*navigation::findItem("Label21"));
+        runCommand(navigation::Command::ShowUpdate, -1);
         return;
     }
     if (const navigation::Item* item = navigation::findItem(control))
-        runNavigation(*item);
+        runCommand(item->command, item->page);
 }
 
-void MainWindowWin::runNavigation(const navigation::Item& item) {
-    switch (item.command) {
+void MainWindowWin::runCommand(navigation::Command command, int page) {
+    switch (command) {
     case navigation::Command::ShowPage:
-        ShowPage(item.page);
+        ShowPage(page);
         break;
     case navigation::Command::EndProgram:
         std::_Exit(0);
@@ -228,6 +232,17 @@ void MainWindowWin::runNavigation(const navigation::Item& item) {
         break;
     case navigation::Command::ShowUpdate:
         showUpdate();
+        break;
+    case navigation::Command::OpenReadme:
+        links_.OpenReadme();
+        break;
+    case navigation::Command::OpenLicence:
+        links_.OpenLicenseDocument();
+        break;
+    case navigation::Command::OpenHomePage:
+        links_.OpenHomePage();
+        break;
+    case navigation::Command::None:
         break;
     }
 }
@@ -264,27 +279,9 @@ void MainWindowWin::showUpdate() {
 }
 
 void MainWindowWin::onMenu(int id) {
-    switch (id) {
-    case kMenuEnd:
-        std::_Exit(0);
-    case kMenuReadme:
-        links_.OpenReadme();
-        break;
-    case kMenuLicence:
-        links_.OpenLicenseDocument();
-        break;
-    case kMenuHomePage:
-        links_.OpenHomePage();
-        break;
-    case kMenuUpdate:
-        showUpdate();
-        break;
-    case kMenuAbout:
-        showAbout();
-        break;
-    default:
-        break;
-    }
+    const auto index = static_cast<std::size_t>(id) - kFirstMenuId;
+    if (id >= static_cast<int>(kFirstMenuId) && index < navigation::kMenuItems.size())
+        runCommand(navigation::kMenuItems[index].command, -1);
 }
 
 bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
