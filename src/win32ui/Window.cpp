@@ -9,6 +9,7 @@
 #include "platform/windows/WideText.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora::win32 {
 
@@ -16,7 +17,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"Kelvora2008Window";
 constexpr UINT kBaseDpi = 96;
-constexpr COLORREF kLineColour = RGB(176, 156, 214);
+constexpr COLORREF kLineColour = colourOf(palette::kRule);
 constexpr int kFirstControlId = 100;
 
 void registerClassOnce() {
@@ -229,7 +230,6 @@ void Window::addControls(ControlTable table, const StringTable& strings) {
         placed.hwnd = hwnd;
         placed.row = row;
         if (row.kind == ControlKind::Link) {
-            placed.colour = RGB(92, 56, 150);
             SetWindowSubclass(hwnd, linkProcedure, 0, 0);
         }
         if (row.kind == ControlKind::Tab) {
@@ -405,7 +405,7 @@ HBRUSH Window::backgroundFor(const Placed& control, HDC dc) {
         SetBkMode(dc, TRANSPARENT);
         return below.pattern;
     }
-    SetBkColor(dc, RGB(255, 255, 255));
+    SetBkColor(dc, colourOf(palette::kWindow));
     return white_;
 }
 

@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 class StringTable;
@@ -75,7 +76,7 @@ private:
         ControlSpec row;
         HBITMAP bitmap = nullptr; // pictures: the resource as loaded
         HBRUSH pattern = nullptr; // pictures: the picture as scaled, for the labels above it
-        COLORREF colour = RGB(0, 0, 0);
+        COLORREF colour = colourOf(palette::kText);
         bool underlined = false;
     };
     struct Font {

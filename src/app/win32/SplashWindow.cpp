@@ -3,6 +3,7 @@
 #include "app/MainWindowControls.h"
 #include "app/ShellTimings.h"
 #include "settings/LanguageSetting.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -18,8 +19,8 @@ void paintFrame(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &paint);
     RECT r;
     GetClientRect(hwnd, &r);
-    HBRUSH outer = CreateSolidBrush(RGB(105, 105, 105));
-    HBRUSH inner = CreateSolidBrush(RGB(212, 208, 200));
+    HBRUSH outer = CreateSolidBrush(win32::colourOf(palette::kSplashFrameOuter));
+    HBRUSH inner = CreateSolidBrush(win32::colourOf(palette::kSplashFrameInner));
     FrameRect(dc, &r, outer);
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, inner);

@@ -2,9 +2,11 @@
 
 #include <string_view>
 
+#include "frontend/FixedTexts.h"
 #include "info/AboutControls.h"
 #include "info/Version.h"
 #include "settings/StringTable.h"
+#include "win32ui/Colour.h"
 
 #undef GetComputerName // the Shell method keeps its name
 
@@ -14,17 +16,10 @@ namespace {
 
 constexpr int kClientWidth = kAboutClientWidth;
 constexpr int kClientHeight = kAboutClientHeight;
-constexpr COLORREF kLinkColour = RGB(160, 120, 205);
-constexpr COLORREF kWorkspaceColour = RGB(171, 171, 171);
+constexpr COLORREF kLinkColour = win32::colourOf(palette::kLink);
+constexpr COLORREF kWorkspaceColour = win32::colourOf(palette::kWorkspace);
 constexpr int kIconPixels = 32;
 
-// The vendor's address as people write it: without the scheme.
-std::string displayAddress(const std::string& vendorUrl) {
-    for (std::string_view scheme : {"http://", "https://"})
-        if (vendorUrl.starts_with(scheme))
-            return vendorUrl.substr(scheme.size());
-    return vendorUrl;
-}
 
 } // namespace
 
@@ -50,7 +45,7 @@ void AboutWindowWin::Form_Load() {
     window_.setText("Label1", programVersionText());
     window_.setText("Label78", "Talvek");
     window_.setText("Label4", services_.shell.GetComputerName());
-    window_.setText("Label14", displayAddress(services_.vendorUrl));
+    window_.setText("Label14", fixedtext::displayAddress(services_.vendorUrl));
     window_.setText("Command3", "&OK");
     for (const char* link : {"Label14", "Label15", "Label16", "Label17"})
         window_.setTextColour(link, kLinkColour);

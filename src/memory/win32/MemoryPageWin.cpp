@@ -4,15 +4,17 @@
 
 #include <string_view>
 
+#include "frontend/FixedTexts.h"
 #include "memory/MemoryPageControls.h"
 #include "platform/MemoryInfo.h"
 #include "settings/StringTable.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
 namespace {
 
-constexpr COLORREF kBarColour = RGB(120, 84, 180);
+constexpr COLORREF kBarColour = win32::colourOf(palette::kGauge);
 constexpr int kSlotGaugeName = 189; // the gauge is named after the page it shows the release of
 constexpr std::array<const char*, 3> kLevelNames{"OptionLevel0", "OptionLevel1", "OptionLevel2"};
 constexpr std::array<const char*, 3> kPercentNames{"OptionRAMPercent0", "OptionRAMPercent1", "OptionRAMPercent2"};
@@ -42,7 +44,7 @@ bool MemoryPageWin::create(HWND parent, const ControlSpec& container) {
     window_.addControls(memoryPageControls(), services_.strings);
     // The percentages are figures, not texts of the language.
     for (std::size_t i = 0; i < kPercentNames.size(); ++i)
-        window_.setText(kPercentNames[i], std::to_string((i + 1) * 10) + "%");
+        window_.setText(kPercentNames[i], fixedtext::thresholdCaption(static_cast<int>(i)));
     window_.setText("GaugePic", services_.strings[kSlotGaugeName]);
     window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
     window_.hooks.draw = [this](const char* control, HDC dc, const RECT& area) { return draw(control, dc, area); };

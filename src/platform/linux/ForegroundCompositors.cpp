@@ -15,7 +15,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 #include "platform/linux/ForegroundSources.h"
 #include "platform/linux/UnixSocket.h"
 

@@ -389,7 +389,13 @@ const std::vector<ThreadState>& LinuxProcessHandle::threads() {
 }
 
 bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
-    return owner_.setProcessNice(pid_, stat_, threads(), niceForPriorityClass(priorityClass));
+    const int nice = niceForPriorityClass(priorityClass);
+    if (!owner_.setProcessNice(pid_, stat_, threads(), nice))
+        return false;
+    stat_.nice = nice; // every thread has it now, the main one included
+    for (ThreadState& thread : *threads_)
+        thread.nice = nice;
+    return true;
 }
 
 bool LinuxProcessHandle::HasRealtimeThread() {

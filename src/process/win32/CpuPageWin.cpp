@@ -74,6 +74,12 @@ void CpuPageWin::addRow(const std::string& text) {
     SendMessageW(window_.control("ProcessList"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(text).c_str()));
 }
 
+void CpuPageWin::replaceRow(int index, const std::string& text) {
+    HWND list = window_.control("ProcessList");
+    SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(win32::wide(text).c_str()));
+}
+
 int CpuPageWin::rowCount() const {
     return static_cast<int>(SendMessageW(window_.control("ProcessList"), LB_GETCOUNT, 0, 0));
 }

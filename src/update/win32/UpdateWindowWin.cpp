@@ -9,6 +9,7 @@
 #include "update/Download.h"
 #include "update/UpdateWindowControls.h"
 #include "update/UpdateWindowSteps.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -22,7 +23,7 @@ using updatewindow::kProgressStepMs;
 constexpr int kClientWidth = kUpdateClientWidth;
 constexpr int kClientHeight = kUpdateClientHeight;
 constexpr DWORD kWaitSliceMs = 100;
-constexpr COLORREF kBarColour = RGB(120, 84, 180);
+constexpr COLORREF kBarColour = win32::colourOf(palette::kGauge);
 
 } // namespace
 
