@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QListWidget>
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -30,6 +29,7 @@
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
 #include "process/qt/CpuPage.h"
+#include "process/qt/ProcessListModel.h"
 #include "settings/StringTable.h"
 
 namespace {
@@ -176,9 +176,9 @@ int main(int argc, char** argv) {
     const double bare = medianMs(kRounds, [] { bareScan(); });
     const double listing = medianMs(kRounds, [&] { optimizer.RefreshProcessList(true); });
     std::printf("bare /proc scan (exe link + nice):            %8.2f ms\n", bare);
-    std::printf("RefreshProcessList, listing only (+ widget):   %8.2f ms  ratio %.2f (goal <= 2)\n", listing,
+    std::printf("RefreshProcessList, listing only (+ model):    %8.2f ms  ratio %.2f (goal <= 2)\n", listing,
                 listing / bare);
-    std::printf("rows listed: %d\n", page.processList()->count());
+    std::printf("rows listed: %d\n", page.processRows().rowCount());
 
     if (ownNamespace) {
         // The first change after choosing "below normal" for the background writes every process once.
@@ -199,8 +199,8 @@ int main(int argc, char** argv) {
         std::printf("focus change (UpdateForegroundPriority):       %8.2f ms  ratio %.2f (goal <= 2)\n", update,
                     update / scan);
         int foregroundRows = 0;
-        for (int row = 0; row < page.processList()->count(); ++row)
-            foregroundRows += page.processList()->item(row)->text().endsWith(QStringLiteral("class 214"));
+        for (int row = 0; row < page.processRows().rowCount(); ++row)
+            foregroundRows += page.processRows().text(row).endsWith(QStringLiteral("class 214"));
         std::printf("rows showing the foreground class afterwards: %d\n", foregroundRows);
         const double again = medianMs(kRounds, [&] { optimizer.RefreshProcessList(true); });
         std::printf("RefreshProcessList, listing only, once more:   %8.2f ms  ratio %.2f\n", again, again / bare);
