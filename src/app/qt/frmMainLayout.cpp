@@ -77,7 +77,6 @@ void frmMain::buildNavigation() {
     for (int i = 0; i < kHoverBars; ++i) {
         auto* label = new LinkLabel(client_);
         placeMain(label, QStringLiteral("Label%1").arg(i + 3).toLatin1().constData());
-        connect(label, &LinkLabel::hovered, this, [this, i] { ShowHoverImage(i); });
         navLabels_[static_cast<std::size_t>(i)] = label;
     }
 }
@@ -86,7 +85,8 @@ void frmMain::buildUpdateTile() {
     Image9_ = new PictureBox(QStringLiteral(":/images/updatetile.png"), PictureBox::Fit::Natural, QString(), client_);
     placeMain(Image9_, "Image9");
     Image9_->setCursor(Qt::PointingHandCursor);
-    connect(Image9_, &PictureBox::clicked, this, &frmMain::showUpdate);
+    // The tile's picture does what its first text does.
+    connect(Image9_, &PictureBox::clicked, this, [this] { controller_.activate(*navigation::findItem("Label21")); });
 
     Label22_ = new LinkLabel(client_);
     placeMain(Label22_, "Label22");
@@ -144,7 +144,7 @@ QWidget* frmMain::buildInformationPage(QTabWidget* container) {
     Label10_ = makeLabel(page, table, "Label10");
     Label11_ = makeLabel(page, table, "Label11");
     Command1_ = placeControl(new QPushButton(page), table, "Command1");
-    connect(Command1_, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(Command1_, &QPushButton::clicked, this, [this] { controller_.openForum(); });
     return page;
 }
 
@@ -156,7 +156,7 @@ QWidget* frmMain::buildSettingsPage(QTabWidget* container) {
     optLang_->setEditable(false);
     Label12_->setBuddy(optLang_);
     Command2_ = placeControl(new QPushButton(page), table, "Command2");
-    connect(Command2_, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    connect(Command2_, &QPushButton::clicked, this, [this] { controller_.save(); });
     return page;
 }
 
@@ -169,8 +169,9 @@ void frmMain::buildPages() {
     cpuPage_ = new CpuPage(services_, this, pages_[1]);
     cpuPage_->setObjectName(QStringLiteral("CpuPage"));
     placePageContent(pages_[1], cpuPage_);
-    memoryPage_ = blocks_ ? new MemoryPage(services_, ticker_, *blocks_, this, pages_[2])
-                          : new MemoryPage(services_, ticker_, this, pages_[2]);
+    MainTicker& ticker = controller_.ticker();
+    memoryPage_ = blocks_ ? new MemoryPage(services_, ticker, *blocks_, this, pages_[2])
+                          : new MemoryPage(services_, ticker, this, pages_[2]);
     memoryPage_->setObjectName(QStringLiteral("MemoryPage"));
     placePageContent(pages_[2], memoryPage_);
     placePageContent(pages_[3], buildSettingsPage(pages_[3]));
@@ -191,8 +192,7 @@ void frmMain::buildMenus() {
         QAction* action = menu->addAction(QString());
         action->setObjectName(QLatin1String(item.control));
         menuItems_.push_back(action);
-        connect(action, &QAction::triggered, this,
-                [this, &item] { runCommand(static_cast<int>(item.command), -1); });
+        connect(action, &QAction::triggered, this, [this, &item] { controller_.menuChosen(item); });
     }
 }
 

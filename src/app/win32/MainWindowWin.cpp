@@ -1,5 +1,7 @@
 #include "app/win32/MainWindowWin.h"
 
+#include <windowsx.h>
+
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -7,9 +9,7 @@
 #include "app/MainWindowControls.h"
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
-#include "app/ShellTimings.h"
 #include "frontend/FixedTexts.h"
-#include "info/Version.h"
 #include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
 #include "process/win32/CpuPageWin.h"
@@ -26,15 +26,12 @@ namespace {
 constexpr int kClientWidth = kMainClientWidth;
 constexpr int kClientHeight = kMainClientHeight;
 constexpr UINT_PTR kGlobalTimerId = 1;
-// Timer3 waits a second after the load, then the silent update check waits a little more.
 constexpr UINT_PTR kTimer3Id = 3;
+// The hidden update window waits a little more after Timer3 before its check begins.
 constexpr UINT_PTR kSilentCheckTimerId = 4;
-// A panel refresh runs as a message of its own, after the tick's handler has returned, so the timer keeps ticking
-// through a release it may start.
+// A queued panel refresh, posted by the tick.
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
-constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
-
 // Menu item i of the shared table has the command id kFirstMenuId + i.
 constexpr UINT kFirstMenuId = 1;
 
@@ -47,14 +44,20 @@ std::vector<ControlSpec> mainControlsWithoutPages() {
     return controls;
 }
 
+HeldButtons heldButtons(WPARAM keys) {
+    const WPARAM buttons = keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2);
+    if (buttons == 0)
+        return HeldButtons::None;
+    return buttons == MK_LBUTTON ? HeldButtons::LeftOnly : HeldButtons::Other;
+}
+
 } // namespace
 
-MainWindowWin::MainWindowWin(AppServices& services)
-    : services_(services), links_(services.registry, services.shell, services.files, services.vendorUrl) {}
+MainWindowWin::MainWindowWin(AppServices& services) : services_(services), controller_(services, *this, *this) {}
 
 MainWindowWin::~MainWindowWin() = default;
 
-bool MainWindowWin::Form_Load() {
+bool MainWindowWin::create() {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!window_.createTopLevel(win32::wide(kAppTitle), style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight,
                                 CreateMenu()))
@@ -70,14 +73,8 @@ bool MainWindowWin::Form_Load() {
         window_.setPicture(bar, L"HOVERBAR");
     window_.setPicture("Image9", L"UPDATETILE");
     window_.setPicture("Image10", L"FOOTER");
-    window_.setText("Label1", services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " +
-                                  programVersionText());
     window_.setText("Label17", fixedtext::kFooterNotice);
     window_.setTextColour("Label22", win32::colourOf(palette::kLink));
-    // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
-    // what its text says, so it is named by it.
-    window_.setText("Image1", kAppTitle);
-    window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
     window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
     window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
     window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -86,37 +83,8 @@ bool MainWindowWin::Form_Load() {
     orderNavigation();
     buildPages();
     ShowHoverImage(-1);
-    ShowPage(0);
-
-    // From here the first failure ends the initialisation; the window is shown all the same.
-    try {
-        memoryPage_->setDefaults();
-        ticker_.PanelRefreshTicks = 10;
-        ticker_.PriorityCheckTicks = 20;
-        timerRunning_ = SetTimer(handle(), kGlobalTimerId, mainwindow::kGlobalTickMs, nullptr) != 0;
-        cpuPage_->setDefaults();
-    } catch (...) {
-    }
-    ShowWindow(handle(), SW_SHOW);
-    UpdateWindow(handle());
-    SetTimer(handle(), kTimer3Id, mainwindow::kAutoUpdateDelayMs, nullptr);
+    showPage(0);
     return true;
-}
-
-void MainWindowWin::onTimer(UINT_PTR id) {
-    if (id == kGlobalTimerId) {
-        GlobalTimer_Timer();
-    } else if (id == kTimer3Id) {
-        KillTimer(handle(), kTimer3Id);
-        SetTimer(handle(), kSilentCheckTimerId, updatewindow::kSilentCheckDelayMs, nullptr);
-    } else if (id == kSilentCheckTimerId) {
-        // Stopped before the download starts, so no second check can begin inside the wait.
-        KillTimer(handle(), kSilentCheckTimerId);
-        if (!autoUpdate_) {
-            autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
-            autoUpdate_->start(nullptr);
-        }
-    }
 }
 
 void MainWindowWin::buildMenu() {
@@ -148,36 +116,14 @@ void MainWindowWin::buildPages() {
 
     cpuPage_ = std::make_unique<CpuPageWin>(services_);
     cpuPage_->create(handle(), findControl(main, "x2"));
-    memoryPage_ = std::make_unique<MemoryPageWin>(services_, ticker_, handle());
+    memoryPage_ = std::make_unique<MemoryPageWin>(services_, controller_.ticker(), handle());
     memoryPage_->create(handle(), findControl(main, "x3"));
 
     settingsPage_.createPage(handle(), findControl(main, "x4"), services_.strings);
     settingsPage_.addControls(settingsPageControls(), services_.strings);
     settingsPage_.hooks.command = pageCommands;
-    HWND languages = settingsPage_.control("optLang");
-    for (const char* name : kLanguageNames)
-        SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
-    // The list is named by the label before it, as UI Automation names a control by the static text before it.
-    SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(languageIndex(readCurLang(services_.registry))), 0);
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
-}
-
-void MainWindowWin::ShowPage(int index) {
-    for (int i = 0; i < kPages; ++i)
-        ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
-}
-
-void MainWindowWin::ShowHoverImage(int index) {
-    if (index == shownHoverBar_)
-        return;
-    shownHoverBar_ = index;
-    for (int i = 0; i < kHoverBars; ++i)
-        window_.showControl(kHoverBarNames[static_cast<std::size_t>(i)], i == index);
-    // The captions above the bars draw the picture beneath them through, so they are drawn again.
-    for (const navigation::Item& item : navigation::kItems)
-        if (item.hoverBar >= 0)
-            window_.redraw(item.control);
 }
 
 void MainWindowWin::orderNavigation() {
@@ -192,73 +138,164 @@ void MainWindowWin::orderNavigation() {
     }
 }
 
-void MainWindowWin::showFocusCue(const navigation::Item* item) {
-    if (focusCue_ && focusCue_->hoverBar < 0)
-        window_.setUnderlined(focusCue_->control, false);
-    focusCue_ = item;
-    if (item && item->hoverBar < 0)
-        window_.setUnderlined(item->control, true);
-    ShowHoverImage(item ? item->hoverBar : -1);
+void MainWindowWin::fillLanguages(const std::array<const char*, 3>& names, int selected) {
+    HWND languages = settingsPage_.control("optLang");
+    SendMessageW(languages, CB_RESETCONTENT, 0, 0);
+    for (const char* name : names)
+        SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
+    SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+std::string MainWindowWin::selectedLanguage() const {
+    const auto index = SendMessageW(settingsPage_.control("optLang"), CB_GETCURSEL, 0, 0);
+    if (index < 0 || index >= static_cast<LRESULT>(kLanguageNames.size()))
+        return {};
+    return kLanguageNames[static_cast<std::size_t>(index)];
+}
+
+void MainWindowWin::applyTexts() {
+    // The controls took their captions from the table as they were made; the pictures that act are named by what
+    // they do, which UI Automation reads as their window text.
+    window_.setText("Image1", kAppTitle);
+    window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
+}
+
+void MainWindowWin::setVersionText(const std::string& text) {
+    window_.setText("Label1", text);
+}
+
+void MainWindowWin::yieldToEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam)); // for the message loop to see
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void MainWindowWin::showWindow() {
+    ShowWindow(handle(), SW_SHOW);
+    UpdateWindow(handle());
+}
+
+void MainWindowWin::showPage(int page) {
+    for (int i = 0; i < kPages; ++i)
+        ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
+}
+
+void MainWindowWin::ShowHoverImage(int index) {
+    if (index == shownHoverBar_)
+        return;
+    shownHoverBar_ = index;
+    for (int i = 0; i < kHoverBars; ++i)
+        window_.showControl(kHoverBarNames[static_cast<std::size_t>(i)], i == index);
+    // The captions above the bars draw the picture beneath them through, so they are drawn again.
+    for (const navigation::Item& item : navigation::kItems)
+        if (item.hoverBar >= 0)
+            window_.redraw(item.control);
+}
+
+void MainWindowWin::setUnderlined(const char* control, bool underlined) {
+    window_.setUnderlined(control, underlined);
+}
+
+void MainWindowWin::start(ShellTimer timer, int intervalMs) {
+    SetTimer(handle(), timer == ShellTimer::Global ? kGlobalTimerId : kTimer3Id, static_cast<UINT>(intervalMs),
+             nullptr);
+}
+
+void MainWindowWin::stop(ShellTimer timer) {
+    KillTimer(handle(), timer == ShellTimer::Global ? kGlobalTimerId : kTimer3Id);
+}
+
+void MainWindowWin::onTimer(UINT_PTR id) {
+    if (id == kGlobalTimerId) {
+        controller_.onTimer(ShellTimer::Global);
+    } else if (id == kTimer3Id) {
+        controller_.onTimer(ShellTimer::AutoUpdate);
+    } else if (id == kSilentCheckTimerId) {
+        // Stopped before the download starts, so no second check can begin inside the wait.
+        KillTimer(handle(), kSilentCheckTimerId);
+        if (!autoUpdate_) {
+            autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
+            autoUpdate_->start(nullptr);
+        }
+    }
+}
+
+void MainWindowWin::loadAutoUpdate() {
+    SetTimer(handle(), kSilentCheckTimerId, updatewindow::kSilentCheckDelayMs, nullptr);
+}
+
+void MainWindowWin::closeOwnedWindows() {
+    KillTimer(handle(), kSilentCheckTimerId);
+    // Owned windows close with their owner; a check in progress ends with the window, so no question follows.
+    for (const auto& update : updates_)
+        update->cancel();
+    if (autoUpdate_)
+        autoUpdate_->cancel();
+}
+
+void MainWindowWin::postPanelRefresh() {
+    PostMessageW(handle(), kRefreshPanelMessage, 0, 0);
+}
+
+void MainWindowWin::setMemoryDefaults() {
+    memoryPage_->setDefaults();
+}
+
+void MainWindowWin::refreshMemoryPanel() {
+    memoryPage_->RefreshMemoryPanel();
+}
+
+void MainWindowWin::releaseMemoryBlocks() {
+    memoryPage_->releaseBlocks();
+}
+
+void MainWindowWin::setCpuDefaults() {
+    cpuPage_->setDefaults();
+}
+
+void MainWindowWin::updateForegroundPriority() {
+    cpuPage_->optimizer().UpdateForegroundPriority();
+}
+
+void MainWindowWin::retryHeldPriorityChanges() {
+    cpuPage_->optimizer().RetryHeldChanges();
 }
 
 void MainWindowWin::onCommand(const char* control, int code) {
-    if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
-        // A press of the mouse also moves the focus; the pointer's own hover bar stands for it then.
+    const navigation::Item* item = navigation::findItem(control);
+    if (item && (code == BN_SETFOCUS || code == BN_KILLFOCUS)) {
+        // A press of the mouse also moves the focus; that shows no cue.
         const auto reason = GetKeyState(VK_LBUTTON) < 0 ? navigation::FocusReason::Other
                                                         : navigation::FocusReason::Keyboard;
-        const navigation::Item* item = navigation::findItem(control);
-        showFocusCue(code == BN_SETFOCUS && navigation::showsFocusCue(reason) ? item : nullptr);
+        if (code == BN_SETFOCUS)
+            controller_.focusEntered(*item, reason);
+        else
+            controller_.focusLeft(*item);
         return;
     }
     if (code != BN_CLICKED)
         return;
-    if (std::string_view(control) == "Image9") {
-        runCommand(navigation::Command::ShowUpdate, -1);
-        return;
-    }
-    if (const navigation::Item* item = navigation::findItem(control))
-        runCommand(item->command, item->page);
-}
-
-void MainWindowWin::runCommand(navigation::Command command, int page) {
-    switch (command) {
-    case navigation::Command::ShowPage:
-        ShowPage(page);
-        break;
-    case navigation::Command::EndProgram:
-        std::_Exit(0);
-    case navigation::Command::ShowAbout:
-        showAbout();
-        break;
-    case navigation::Command::ShowUpdate:
-        showUpdate();
-        break;
-    case navigation::Command::OpenReadme:
-        links_.OpenReadme();
-        break;
-    case navigation::Command::OpenLicence:
-        links_.OpenLicenseDocument();
-        break;
-    case navigation::Command::OpenHomePage:
-        links_.OpenHomePage();
-        break;
-    case navigation::Command::None:
-        break;
-    }
+    // The tile's picture does what its first text does.
+    if (std::string_view(control) == "Image9")
+        item = navigation::findItem("Label21");
+    if (item)
+        controller_.activate(*item);
 }
 
 void MainWindowWin::onPageCommand(const char* control, int code) {
     if (code != BN_CLICKED)
         return;
     const std::string_view name = control;
-    if (name == "Command1") {
-        links_.OpenForum();
-    } else if (name == "Command2") {
-        win32::messageBox(handle(), services_.strings[kSlotLanguageSaved], MB_ICONINFORMATION);
-        const auto index = SendMessageW(settingsPage_.control("optLang"), CB_GETCURSEL, 0, 0);
-        if (index >= 0 && index < static_cast<LRESULT>(kLanguageNames.size()))
-            saveCurLang(services_.registry, kLanguageNames[static_cast<std::size_t>(index)]);
-    }
+    if (name == "Command1")
+        controller_.openForum();
+    else if (name == "Command2")
+        controller_.save();
 }
 
 void MainWindowWin::showAbout() {
@@ -278,46 +315,58 @@ void MainWindowWin::showUpdate() {
     updates_.back()->start(handle());
 }
 
-void MainWindowWin::onMenu(int id) {
-    const auto index = static_cast<std::size_t>(id) - kFirstMenuId;
-    if (id >= static_cast<int>(kFirstMenuId) && index < navigation::kMenuItems.size())
-        runCommand(navigation::kMenuItems[index].command, -1);
+void MainWindowWin::messageBox(const std::string& text, MessageIcon icon) {
+    win32::messageBox(handle(), text, icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+}
+
+void MainWindowWin::endProgram() {
+    std::_Exit(0);
+}
+
+bool MainWindowWin::isBareBackground(POINT pos) const {
+    // Plain labels let the pointer through to the window, so the window asks which of its items lies there.
+    HWND under = ChildWindowFromPointEx(handle(), pos, CWP_SKIPINVISIBLE);
+    return under == handle() || under == window_.control("Line1");
 }
 
 bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_COMMAND:
-        if (lParam != 0)
+        if (lParam != 0 || LOWORD(wParam) < kFirstMenuId ||
+            LOWORD(wParam) >= kFirstMenuId + navigation::kMenuItems.size())
             return false;
-        onMenu(LOWORD(wParam));
+        controller_.menuChosen(navigation::kMenuItems[LOWORD(wParam) - kFirstMenuId]);
         return true;
     case kRefreshPanelMessage:
-        // The unload stops the timer; a refresh still queued then must not start a release.
-        if (timerRunning_)
-            memoryPage_->RefreshMemoryPanel();
+        controller_.panelRefreshPosted();
         return true;
     case WM_SETCURSOR: {
-        // The pointer over a navigation item shows its hover bar, over the bar itself keeps it, elsewhere none.
+        // The pointer over a navigation item shows its bar; only the bare background hides it.
         auto* under = win32::fromParam<HWND>(wParam);
-        for (const char* bar : kHoverBarNames)
-            if (under == window_.control(bar))
+        for (const navigation::Item& item : navigation::kItems) {
+            if (under == window_.control(item.control)) {
+                controller_.pointerOverItem(item);
                 return false;
-        int shown = focusCue_ ? focusCue_->hoverBar : -1;
-        for (const navigation::Item& item : navigation::kItems)
-            if (item.hoverBar >= 0 && under == window_.control(item.control))
-                shown = item.hoverBar;
-        ShowHoverImage(shown);
+            }
+        }
+        POINT pos{};
+        GetCursorPos(&pos);
+        ScreenToClient(handle(), &pos);
+        controller_.pointerOver(under == handle() && isBareBackground(pos) ? PointerPlace::BareBackground
+                                                                          : PointerPlace::Other);
         return false;
     }
-    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
         // Moving the window by the mouse starts only from the bare background with the left button alone.
-        if (startsWindowDrag(wParam == MK_LBUTTON ? HeldButtons::LeftOnly : HeldButtons::Other, true)) {
+        const POINT pos{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (startsWindowDrag(heldButtons(wParam), isBareBackground(pos))) {
             ReleaseCapture();
             SendMessageW(handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }
         return true;
+    }
     case WM_CLOSE:
-        Form_Unload();
+        controller_.unload();
         DestroyWindow(handle());
         return true;
     case WM_DESTROY:
@@ -327,29 +376,6 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     default:
         return false;
     }
-}
-
-void MainWindowWin::GlobalTimer_Timer() {
-    const MainTicker::Due due = ticker_.tick();
-    if (due.refreshPanel)
-        PostMessageW(handle(), kRefreshPanelMessage, 0, 0);
-    if (due.checkPriority)
-        cpuPage_->optimizer().UpdateForegroundPriority();
-    else
-        cpuPage_->optimizer().RetryHeldChanges(); // one more try for what the system refused for now
-}
-
-void MainWindowWin::Form_Unload() {
-    memoryPage_->releaseBlocks();
-    KillTimer(handle(), kGlobalTimerId);
-    timerRunning_ = false;
-    KillTimer(handle(), kTimer3Id);
-    KillTimer(handle(), kSilentCheckTimerId);
-    // Owned windows close with their owner; a check in progress ends with the window, so no question follows.
-    for (const auto& update : updates_)
-        update->cancel();
-    if (autoUpdate_)
-        autoUpdate_->cancel();
 }
 
 } // namespace kelvora
