@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "SleepingChildren.h"
 #include "platform/linux/LinuxStorePaths.h"
 #include "settings/LanguageSetting.h"
 
@@ -135,21 +135,6 @@ std::vector<std::string> profileEnvironment(const fs::path& root, int display) {
     return env;
 }
 
-std::vector<pid_t> startSleepingChildren(int count) {
-    std::vector<pid_t> children;
-    for (int i = 0; i < count; ++i) {
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the benchmark
-            for (;;)
-                ::pause();
-        }
-        if (pid > 0)
-            children.push_back(pid);
-    }
-    return children;
-}
-
 // Both programs on a display of their own; false when either did not start or ended before it was measured.
 bool measure() {
     const fs::path here = fs::canonical("/proc/self/exe").parent_path();
@@ -220,12 +205,9 @@ bool measureAmongManyProcesses() {
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kInNamespace) == 0) {
         // Started before anything else, so that each fork copies a small process.
-        const std::vector<pid_t> children = startSleepingChildren(kManyProcesses);
+        const std::vector<pid_t> children = kelvora::bench::startSleepingChildren(kManyProcesses);
         const bool measured = measure();
-        for (pid_t pid : children)
-            ::kill(pid, SIGKILL);
-        for (pid_t pid : children)
-            ::waitpid(pid, nullptr, 0);
+        kelvora::bench::endChildren(children);
         return measured ? 0 : 1;
     }
     const bool measured = measure();

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "SleepingChildren.h"
 #include "frontend/AppServices.h"
 #include "platform/Processes.h"
 #include "platform/fake/FakeFileSystem.h"
@@ -85,28 +85,6 @@ long bareScan() {
     return sum;
 }
 
-std::vector<pid_t> startSleepingChildren(int count) {
-    std::vector<pid_t> children;
-    for (int i = 0; i < count; ++i) {
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the benchmark
-            for (;;)
-                ::pause();
-        }
-        if (pid > 0)
-            children.push_back(pid);
-    }
-    return children;
-}
-
-void endChildren(const std::vector<pid_t>& children) {
-    for (pid_t pid : children)
-        ::kill(pid, SIGKILL);
-    for (pid_t pid : children)
-        ::waitpid(pid, nullptr, 0);
-}
-
 // True when this run may change priorities: it is alone in a PID namespace of its own.
 bool enterOwnNamespace(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kInNamespace) == 0)
@@ -144,7 +122,7 @@ int main(int argc, char** argv) {
     if (ownNamespace)
         ::setsid(); // a session of its own, so its session group is its own too
     // Started before Qt, so that each fork copies a small process.
-    const std::vector<pid_t> children = startSleepingChildren(kChildren);
+    const std::vector<pid_t> children = kelvora::bench::startSleepingChildren(kChildren);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
@@ -220,6 +198,6 @@ int main(int argc, char** argv) {
         std::printf("UpdateForegroundPriority, no change (X11 window):   %8.2f us\n", real);
     }
 
-    endChildren(children);
+    kelvora::bench::endChildren(children);
     return 0;
 }
