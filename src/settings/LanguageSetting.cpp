@@ -1,8 +1,8 @@
 #include "settings/LanguageSetting.h"
 
-#include "platform/Registry.h"
 #include <variant>
 
+#include "platform/Registry.h"
 #include "settings/RegistrySettings.h"
 
 namespace kelvora {
