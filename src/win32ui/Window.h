@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 #include "win32ui/Colour.h"
 
 namespace kelvora {
