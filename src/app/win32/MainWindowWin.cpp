@@ -16,6 +16,7 @@
 #include "settings/StringTable.h"
 #include "update/UpdateWindowSteps.h"
 #include "update/win32/UpdateWindowWin.h"
+#include "win32ui/Colours.h"
 
 namespace kelvora {
 
@@ -33,7 +34,14 @@ constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
 
-enum MenuId : UINT { kMenuEnd = 1, kMenuReadme, kMenuLicence, kMenuUpdate, kMenuHomePage, kMenuAbout };
+enum MenuId : UINT {
+    kMenuEnd = win32::Window::kFirstMenuId,
+    kMenuReadme,
+    kMenuLicence,
+    kMenuUpdate,
+    kMenuHomePage,
+    kMenuAbout
+};
 
 // The main window's own controls; the page containers come with their pages.
 std::vector<ControlSpec> mainControlsWithoutPages() {
@@ -52,34 +60,35 @@ MainWindowWin::MainWindowWin(AppServices& services)
 MainWindowWin::~MainWindowWin() = default;
 
 bool MainWindowWin::Form_Load() {
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (!window_.createTopLevel(win32::wide(kAppTitle), style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight,
                                 CreateMenu()))
         return false;
     buildMenu();
     const std::vector<ControlSpec> controls = mainControlsWithoutPages();
     window_.addControls(controls, services_.strings);
-    window_.setPicture("Image1", L"BANNER");
-    window_.setPicture("Image12", L"VERSIONPIC");
-    window_.setPicture("Label2", L"VERSIONPIC");
-    window_.setPicture("Image2", L"NAVPANEL");
+    auto picture = [this](const char* name) -> win32::Picture& { return window_.get<win32::Picture>(name); };
+    picture("Image1").setPicture(L"BANNER");
+    picture("Image12").setPicture(L"VERSIONPIC");
+    picture("Label2").setPicture(L"VERSIONPIC");
+    picture("Image2").setPicture(L"NAVPANEL");
     for (const char* bar : kHoverBarNames)
-        window_.setPicture(bar, L"HOVERBAR");
-    window_.setPicture("Image9", L"UPDATETILE");
-    window_.setPicture("Image10", L"FOOTER");
-    window_.setText("Label1", services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " +
-                                  programVersionText());
-    window_.setText("Label17", "Copyright \u00a9 2008 Talvek. All rights reserved.");
+        picture(bar).setPicture(L"HOVERBAR");
+    picture("Image9").setPicture(L"UPDATETILE");
+    picture("Image10").setPicture(L"FOOTER");
+    window_.get<win32::Label>("Label1").setText(
+        services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " + programVersionText());
+    window_.get<win32::Label>("Label17").setText("Copyright \u00a9 2008 Talvek. All rights reserved.");
     // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
     // what its text says, so it is named by it.
-    window_.setText("Image1", kAppTitle);
-    window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
-    window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
-    window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
-    window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    picture("Image1").setText(kAppTitle);
+    picture("Image9").setText(services_.strings[findControl(mainWindowControls(), "Label21").slot]);
+    window_.onTimer = [this](UINT_PTR id) { onTimer(id); };
+    window_.onMenu = [this](UINT id) { onMenu(static_cast<int>(id)); };
+    window_.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return onMessage(message, wParam, lParam, result);
     };
-    orderNavigation();
+    bindNavigation();
     buildPages();
     ShowHoverImage(-1);
     ShowPage(0);
@@ -110,7 +119,7 @@ void MainWindowWin::onTimer(UINT_PTR id) {
         KillTimer(handle(), kSilentCheckTimerId);
         if (!autoUpdate_) {
             autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
-            autoUpdate_->start(nullptr);
+            autoUpdate_->start(handle()); // its question stays above the main window
         }
     }
 }
@@ -137,24 +146,21 @@ void MainWindowWin::buildMenu() {
 
 void MainWindowWin::buildPages() {
     const ControlTable main = mainWindowControls();
-    auto pageCommands = [this](const char* control, int code) { onPageCommand(control, code); };
     infoPage_.createPage(handle(), findControl(main, "x1"), services_.strings);
     infoPage_.addControls(informationPageControls(), services_.strings);
-    infoPage_.hooks.command = pageCommands;
+    infoPage_.get<win32::PushButton>("Command1").onClick = [this] { links_.OpenForum(); };
 
     cpuPage_ = std::make_unique<CpuPageWin>(services_);
     cpuPage_->create(handle(), findControl(main, "x2"));
-    memoryPage_ = std::make_unique<MemoryPageWin>(services_, ticker_, handle());
+    memoryPage_ = std::make_unique<MemoryPageWin>(services_, ticker_);
     memoryPage_->create(handle(), findControl(main, "x3"));
 
     settingsPage_.createPage(handle(), findControl(main, "x4"), services_.strings);
     settingsPage_.addControls(settingsPageControls(), services_.strings);
-    settingsPage_.hooks.command = pageCommands;
-    HWND languages = settingsPage_.control("optLang");
-    for (const char* name : kLanguageNames)
-        SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
-    // The list is named by the label before it, as UI Automation names a control by the static text before it.
-    SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(languageIndex(readCurLang(services_.registry))), 0);
+    settingsPage_.get<win32::PushButton>("Command2").onClick = [this] { saveLanguage(); };
+    auto& languages = settingsPage_.get<win32::DropList>("optLang");
+    languages.setItems(std::vector<std::string>(kLanguageNames.begin(), kLanguageNames.end()));
+    languages.select(languageIndex(readCurLang(services_.registry)));
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
 }
@@ -169,51 +175,42 @@ void MainWindowWin::ShowHoverImage(int index) {
         return;
     shownHoverBar_ = index;
     for (int i = 0; i < kHoverBars; ++i)
-        window_.showControl(kHoverBarNames[static_cast<std::size_t>(i)], i == index);
+        window_.get<win32::Picture>(kHoverBarNames[static_cast<std::size_t>(i)]).show(i == index);
     // The captions above the bars draw the picture beneath them through, so they are drawn again.
     for (const navigation::Item& item : navigation::kItems)
         if (item.hoverBar >= 0)
-            window_.redraw(item.control);
+            window_.get<win32::Link>(item.control).redraw();
 }
 
-void MainWindowWin::orderNavigation() {
-    // Tab follows the stacking order: the navigation items top to bottom, before the pages created after them. The
-    // tile's second text shares its first text's stop and stays beneath it.
-    for (std::size_t i = navigation::kItems.size(); i-- > 0;) {
-        const navigation::Item& entry = navigation::kItems[i];
-        HWND item = window_.control(entry.control);
-        if (!entry.tabStop)
-            SetWindowLongPtrW(item, GWL_STYLE, GetWindowLongPtrW(item, GWL_STYLE) & ~WS_TABSTOP);
-        SetWindowPos(item, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void MainWindowWin::bindNavigation() {
+    for (const navigation::Item& item : navigation::kItems) {
+        auto& link = window_.get<win32::Link>(item.control);
+        // The tile's second text shares its first text's stop.
+        if (!item.tabStop)
+            link.removeTabStop();
+        link.onClick = [this, &item] { runNavigation(item); };
+        link.onFocus = [this, &item](bool focused, bool keyboard) {
+            showFocusCue(focused && navigation::showsFocusCue(keyboard ? navigation::FocusReason::Keyboard
+                                                                       : navigation::FocusReason::Other)
+                             ? &item
+                             : nullptr);
+        };
+        if (item.hoverBar >= 0)
+            link.onHover = [this, &item] { ShowHoverImage(item.hoverBar); };
     }
+    window_.get<win32::Link>("Label22").setTextColour(win32::kAccentColour);
+    window_.get<win32::Picture>("Image9").onClick = [this] { runNavigation(*navigation::findItem("Label21")); };
 }
 
 void MainWindowWin::showFocusCue(const navigation::Item* item) {
     if (focusCue_ && focusCue_->hoverBar < 0)
-        window_.setUnderlined(focusCue_->control, false);
+        window_.get<win32::Link>(focusCue_->control).setUnderlined(false);
     focusCue_ = item;
-    if (item && item->hoverBar < 0)
-        window_.setUnderlined(item->control, true);
-    ShowHoverImage(item ? item->hoverBar : -1);
-}
-
-void MainWindowWin::onCommand(const char* control, int code) {
-    if (code == BN_SETFOCUS || code == BN_KILLFOCUS) {
-        // A press of the mouse also moves the focus; the pointer's own hover bar stands for it then.
-        const auto reason = GetKeyState(VK_LBUTTON) < 0 ? navigation::FocusReason::Other
-                                                        : navigation::FocusReason::Keyboard;
-        const navigation::Item* item = navigation::findItem(control);
-        showFocusCue(code == BN_SETFOCUS && navigation::showsFocusCue(reason) ? item : nullptr);
-        return;
-    }
-    if (code != BN_CLICKED)
-        return;
-    if (std::string_view(control) == "Image9") {
-        runNavigation(*navigation::findItem("Label21"));
-        return;
-    }
-    if (const navigation::Item* item = navigation::findItem(control))
-        runNavigation(*item);
+    if (!item)
+        return; // the bar stays where the pointer or the last key left it
+    if (item->hoverBar < 0)
+        window_.get<win32::Link>(item->control).setUnderlined(true);
+    ShowHoverImage(item->hoverBar);
 }
 
 void MainWindowWin::runNavigation(const navigation::Item& item) {
@@ -232,18 +229,11 @@ void MainWindowWin::runNavigation(const navigation::Item& item) {
     }
 }
 
-void MainWindowWin::onPageCommand(const char* control, int code) {
-    if (code != BN_CLICKED)
-        return;
-    const std::string_view name = control;
-    if (name == "Command1") {
-        links_.OpenForum();
-    } else if (name == "Command2") {
-        win32::messageBox(handle(), services_.strings[kSlotLanguageSaved], MB_ICONINFORMATION);
-        const auto index = SendMessageW(settingsPage_.control("optLang"), CB_GETCURSEL, 0, 0);
-        if (index >= 0 && index < static_cast<LRESULT>(kLanguageNames.size()))
-            saveCurLang(services_.registry, kLanguageNames[static_cast<std::size_t>(index)]);
-    }
+void MainWindowWin::saveLanguage() {
+    win32::messageBox(handle(), services_.strings[kSlotLanguageSaved], MB_ICONINFORMATION);
+    const int index = settingsPage_.get<win32::DropList>("optLang").selected();
+    if (index >= 0 && index < static_cast<int>(kLanguageNames.size()))
+        saveCurLang(services_.registry, kLanguageNames[static_cast<std::size_t>(index)]);
 }
 
 void MainWindowWin::showAbout() {
@@ -287,31 +277,18 @@ void MainWindowWin::onMenu(int id) {
     }
 }
 
-bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {
     switch (message) {
-    case WM_COMMAND:
-        if (lParam != 0)
-            return false;
-        onMenu(LOWORD(wParam));
-        return true;
     case kRefreshPanelMessage:
         // The unload stops the timer; a refresh still queued then must not start a release.
         if (timerRunning_)
             memoryPage_->RefreshMemoryPanel();
         return true;
-    case WM_SETCURSOR: {
-        // The pointer over a navigation item shows its hover bar, over the bar itself keeps it, elsewhere none.
-        auto* under = win32::fromParam<HWND>(wParam);
-        for (const char* bar : kHoverBarNames)
-            if (under == window_.control(bar))
-                return false;
-        int shown = focusCue_ ? focusCue_->hoverBar : -1;
-        for (const navigation::Item& item : navigation::kItems)
-            if (item.hoverBar >= 0 && under == window_.control(item.control))
-                shown = item.hoverBar;
-        ShowHoverImage(shown);
+    case WM_SETCURSOR:
+        // Only the bare background hides the hover bars (but the keyboard's cue); pictures and labels keep them.
+        if (win32::fromParam<HWND>(wParam) == handle())
+            ShowHoverImage(focusCue_ ? focusCue_->hoverBar : -1);
         return false;
-    }
     case WM_LBUTTONDOWN:
         // Moving the window by the mouse starts only from the bare background with the left button alone.
         if (startsWindowDrag(wParam == MK_LBUTTON ? HeldButtons::LeftOnly : HeldButtons::Other, true)) {

@@ -38,17 +38,16 @@ public:
 private:
     void buildMenu();
     void buildPages();
-    void onCommand(const char* control, int code);
     void onMenu(int id);
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void runNavigation(const navigation::Item& item);
     void GlobalTimer_Timer();
     void Form_Unload();
-    void onPageCommand(const char* control, int code);
+    void saveLanguage();
     void showAbout();
     void showUpdate();
     void onTimer(UINT_PTR id);
-    void orderNavigation();
+    void bindNavigation();
     void showFocusCue(const navigation::Item* item);
 
     AppServices& services_;
