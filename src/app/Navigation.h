@@ -5,8 +5,8 @@
 
 namespace kelvora::navigation {
 
-// What activating a navigation item does: the same for a click, a key and an assistive tool's press.
-enum class Command { ShowPage, ShowAbout, EndProgram, ShowUpdate };
+// What activating a navigation item or a menu item does: the same for a click, a key and an assistive tool's press.
+enum class Command { ShowPage, ShowAbout, EndProgram, ShowUpdate, OpenReadme, OpenLicence, OpenHomePage, None };
 
 // How assistive tools present an item: the page items as page tabs, the others as links.
 enum class Role { PageTab, Link };
@@ -32,6 +32,28 @@ inline constexpr std::array<Item, 8> kItems{{
     {"Label8", 192, Command::EndProgram, -1, 5, true, Role::Link},
     {"Label21", 193, Command::ShowUpdate, -1, -1, true, Role::Link},
     {"Label22", 135, Command::ShowUpdate, -1, -1, false, Role::Link},
+}};
+
+// The menu bar, in menu order: each item names its menu (0 = prog1, 1 = pom1); captions come from the string table
+// by the control's slot. A separator has no command.
+inline constexpr std::array<const char*, 2> kMenus{"prog1", "pom1"};
+
+struct MenuItem {
+    const char* control;
+    int menu;
+    Command command;
+};
+
+inline constexpr std::array<MenuItem, 9> kMenuItems{{
+    {"za", 0, Command::EndProgram},
+    {"read1", 1, Command::OpenReadme},
+    {"lic1", 1, Command::OpenLicence},
+    {"s2", 1, Command::None},
+    {"spru", 1, Command::ShowUpdate},
+    {"s3", 1, Command::None},
+    {"strw", 1, Command::OpenHomePage},
+    {"s4", 1, Command::None},
+    {"oprog", 1, Command::ShowAbout},
 }};
 
 // The item named `control`, or nullptr when it is no navigation item.

@@ -1,23 +1,14 @@
 #include <QApplication>
 #include <QIcon>
-#include <cstdlib>
 #include <iostream>
 
+#include "app/ProgramStart.h"
 #include "app/qt/AppStartup.h"
 #include "app/qt/ShellActions.h"
 #include "app/qt/ShellWidgets.h"
 #include "frontend/SystemServices.h"
-#include "info/VendorUrl.h"
 
 namespace {
-
-std::string vendorUrl() {
-    const kelvora::VendorUrlChoice choice =
-        kelvora::chooseVendorUrl(std::getenv("KELVORA_VENDOR_URL"), KELVORA_DEFAULT_VENDOR_URL);
-    if (!choice.refusal.empty())
-        std::cerr << choice.refusal << '\n';
-    return choice.url;
-}
 
 QIcon programIcon() {
     kelvora::loadArtwork();
@@ -40,7 +31,7 @@ int main(int argc, char** argv) {
     // alive: the program ends when the main window has closed, not when some last window did.
     app.setQuitOnLastWindowClosed(false);
 
-    SystemServices system(vendorUrl());
+    SystemServices system(programVendorUrl([](const std::string& refusal) { std::cerr << refusal << '\n'; }));
 
     ShellActions actions;
     AppStartup startup(system.services, system.strings, *system.instance, actions);

@@ -36,7 +36,7 @@ public:
 
     // The executable's full path, or nothing when it cannot be read.
     virtual std::optional<std::string> ExecutablePath() = 0;
-    // One of the six class values.
+    // One of the six class values: the one in force, also right after SetPriorityClass through this handle.
     virtual std::uint32_t GetPriorityClass() = 0;
     // False when the class could not be set (nothing else is reported).
     virtual bool SetPriorityClass(std::uint32_t priorityClass) = 0;

@@ -1,5 +1,7 @@
 #include "process/PriorityOptimizer.h"
 
+#include <algorithm>
+
 #include "process/ProcessListView.h"
 #include "settings/StringTable.h"
 
@@ -63,6 +65,7 @@ PriorityOptimizer::PriorityOptimizer(const StringTable& strings, Processes& proc
 void PriorityOptimizer::RefreshProcessList(bool ListOnly) {
     view_.suspendPainting();
     view_.clearRows();
+    rowsByPid_ = false;
     switch (processes_.GetPlatformId()) {
     case VER_PLATFORM_WIN32_WINDOWS:
         listBySnapshot();
@@ -88,17 +91,44 @@ void PriorityOptimizer::listBySnapshot() {
 }
 
 void PriorityOptimizer::listByIdentifiers(bool ListOnly) {
+    rowPids_.clear();
+    unsure_.clear();
     for (std::uint32_t pid : processes_.EnumProcesses()) {
         auto process = processes_.OpenProcess(kSweepAccess, pid);
         if (!process)
             continue;
-        std::string className = PriorityClassName(strings_, process->GetPriorityClass());
-        if (auto path = process->ExecutablePath())
-            view_.addRow(processRowText(*path, className));
-        // Processes without a row get the class too.
-        if (!ListOnly)
-            process->SetPriorityClass(BackgroundClass);
+        // Processes without a row get the class too. The row shows the class the sweep leaves in force, so that
+        // the rebuild after the foreground change has only the rows that may differ to redo.
+        if (!ListOnly && !process->SetPriorityClass(BackgroundClass))
+            unsure_.push_back(pid);
+        if (auto path = process->ExecutablePath()) {
+            view_.addRow(processRowText(*path, PriorityClassName(strings_, process->GetPriorityClass())));
+            rowPids_.push_back(pid);
+        }
     }
+    rowsByPid_ = true;
+}
+
+void PriorityOptimizer::relistAfterSweep(std::uint32_t foregroundPid) {
+    if (!rowsByPid_) {
+        RefreshProcessList(true);
+        return;
+    }
+    // Only the foreground process and those whose change failed may show another class than the sweep saw.
+    std::vector<std::uint32_t> reread = std::move(unsure_);
+    reread.push_back(foregroundPid);
+    std::sort(reread.begin(), reread.end());
+    view_.suspendPainting();
+    for (std::size_t row = 0; row < rowPids_.size(); ++row) {
+        if (!std::binary_search(reread.begin(), reread.end(), rowPids_[row]))
+            continue;
+        auto process = processes_.OpenProcess(kSweepAccess, rowPids_[row]);
+        auto path = process ? process->ExecutablePath() : std::nullopt;
+        if (path) // one that has ended since keeps the row the sweep gave it
+            view_.replaceRow(static_cast<int>(row),
+                             processRowText(*path, PriorityClassName(strings_, process->GetPriorityClass())));
+    }
+    view_.resumePainting();
 }
 
 void PriorityOptimizer::UpdateForegroundPriority() {
@@ -107,10 +137,11 @@ void PriorityOptimizer::UpdateForegroundPriority() {
         return;
     LastForegroundWindow = window;
     RefreshProcessList(false);
-    SetForegroundPriority(window);
+    const std::uint32_t pid = windowProcess(window);
+    setForegroundClassOf(pid);
     // The foreground process was asked for last, so its session group is the first one written.
     processes_.ApplyHeldChanges();
-    RefreshProcessList(true);
+    relistAfterSweep(pid);
 }
 
 void PriorityOptimizer::RetryHeldChanges() {
@@ -118,7 +149,14 @@ void PriorityOptimizer::RetryHeldChanges() {
 }
 
 void PriorityOptimizer::SetForegroundPriority(std::uint64_t Window) {
-    std::uint32_t pid = Window == 0 ? 0 : foreground_.GetWindowThreadProcessId(Window);
+    setForegroundClassOf(windowProcess(Window));
+}
+
+std::uint32_t PriorityOptimizer::windowProcess(std::uint64_t window) {
+    return window == 0 ? 0 : foreground_.GetWindowThreadProcessId(window);
+}
+
+void PriorityOptimizer::setForegroundClassOf(std::uint32_t pid) {
     if (pid == 0)
         return;
     if (auto process = processes_.OpenProcess(PROCESS_SET_INFORMATION, pid))

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Processes.h"
 
@@ -50,11 +51,18 @@ public:
 private:
     void listByIdentifiers(bool ListOnly);
     void listBySnapshot();
+    // The list as the last sweep left it, with the rows whose class may have changed since read afresh.
+    void relistAfterSweep(std::uint32_t foregroundPid);
+    std::uint32_t windowProcess(std::uint64_t window);
+    void setForegroundClassOf(std::uint32_t pid);
 
     const StringTable& strings_;
     Processes& processes_;
     ForegroundWindows& foreground_;
     ProcessListView& view_;
+    bool rowsByPid_ = false;              // the rows came from the identifier walk, one per rowPids_ entry
+    std::vector<std::uint32_t> rowPids_;  // the process of each row
+    std::vector<std::uint32_t> unsure_;   // swept processes whose change failed, in part or in whole
 };
 
 } // namespace kelvora

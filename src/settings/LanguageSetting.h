@@ -12,6 +12,9 @@ inline constexpr const char* kSettingsBaseKey = "SOFTWARE\\Talvek";
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kCurLangValue = "curLang";
 
+// The fixed text shown when the language chosen could not be stored.
+inline constexpr const char* kLanguageSaveError = "Error: Failed saving selected language.";
+
 // `curLang` read afresh with the empty text as default.
 std::string readCurLang(Registry& registry);
 // Stores `name` as `curLang` (a string value); false when the store could not be written.

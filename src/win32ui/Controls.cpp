@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/Navigation.h"
-#include "win32ui/Colours.h"
+#include "win32ui/Colour.h"
 #include "win32ui/Window.h"
 
 namespace kelvora::win32 {
@@ -14,6 +14,11 @@ namespace {
 
 constexpr wchar_t kControlProperty[] = L"Kelvora.Control";
 constexpr int kTextMargin = 2; // pixels at 96 dpi between a drawn text and its control's edge
+constexpr COLORREF kWindowColour = colourOf(palette::kWindow);
+constexpr COLORREF kTextColour = colourOf(palette::kText);
+constexpr COLORREF kPageColour = colourOf(palette::kPage);
+constexpr COLORREF kGaugeColour = colourOf(palette::kGauge);
+constexpr COLORREF kFrameColour = RGB(128, 128, 128); // the system's shadow grey round the gauges
 
 DWORD staticAlign(const ControlSpec& spec) {
     DWORD align = SS_LEFT;
@@ -334,7 +339,7 @@ Line::Line(Window& window, const ControlSpec& spec) : Control(window, spec) {
 }
 
 void Line::draw(const DRAWITEMSTRUCT& item) {
-    fillSolid(item.hDC, item.rcItem, kLineColour);
+    fillSolid(item.hDC, item.rcItem, colourOf(palette::kRule));
 }
 
 // PushButton
@@ -510,6 +515,11 @@ void ColumnList::addRow(const std::string& utf8) {
     SendMessageW(handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(utf8).c_str()));
 }
 
+void ColumnList::replaceRow(int index, const std::string& utf8) {
+    SendMessageW(handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(handle(), LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide(utf8).c_str()));
+}
+
 int ColumnList::rowCount() const {
     return static_cast<int>(SendMessageW(handle(), LB_GETCOUNT, 0, 0));
 }
@@ -557,14 +567,14 @@ void Gauge::draw(const DRAWITEMSTRUCT& item) {
         bar.left += MulDiv(top_, inner, scale_);
         bar.right = std::min<LONG>(bar.right, bar.left + MulDiv(height_, inner, scale_));
     }
-    fillSolid(item.hDC, bar, kAccentColour);
+    fillSolid(item.hDC, bar, kGaugeColour);
 }
 
 // StatusLine
 
 StatusLine::StatusLine(Window& window, const ControlSpec& spec) : Control(window, spec) {
     create(L"STATIC", SS_OWNERDRAW, L"");
-    setTextColour(kAccentColour);
+    setTextColour(kGaugeColour);
 }
 
 void StatusLine::draw(const DRAWITEMSTRUCT& item) {
@@ -610,17 +620,17 @@ void TabPage::paint(HDC dc) {
     RECT strip{client.left, client.top, client.right, tab.bottom};
     fillSolid(dc, strip, kWindowColour);
     RECT area{client.left, tab.bottom, client.right, client.bottom};
-    fillSolid(dc, area, kPageAreaColour);
-    const Brush border(CreateSolidBrush(kTabBorderColour));
+    fillSolid(dc, area, kPageColour);
+    const Brush border(CreateSolidBrush(colourOf(palette::kTabBorder)));
     FrameRect(dc, &area, border.get());
     RECT tabBox{tab.left, tab.top, tab.right, tab.bottom + 1};
-    fillSolid(dc, tabBox, kPageAreaColour);
+    fillSolid(dc, tabBox, colourOf(palette::kTabBackground));
     FrameRect(dc, &tabBox, border.get());
     RECT join{tab.left + 1, tab.bottom, tab.right - 1, tab.bottom + 1};
-    fillSolid(dc, join, kPageAreaColour);
+    fillSolid(dc, join, colourOf(palette::kTabBackground));
     const Selection selected(dc, window().fontFor(spec().font));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kAccentColour);
+    SetTextColor(dc, colourOf(palette::kTabText));
     const std::wstring caption = text();
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tab,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -204,6 +204,7 @@ public:
     HBRUSH colour(HDC dc) override;
     void clear();
     void addRow(const std::string& utf8);
+    void replaceRow(int index, const std::string& utf8);
     int rowCount() const;
     void suspendPainting();
     void resumePainting();

@@ -8,7 +8,7 @@
 #include "platform/windows/WideText.h"
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
-#include "win32ui/Colours.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora::win32 {
 
@@ -38,7 +38,8 @@ ATOM Window::classAtom() {
     return atom;
 }
 
-Window::Window() : backgroundColour_(kWindowColour), background_(CreateSolidBrush(kWindowColour)) {}
+Window::Window()
+    : backgroundColour_(colourOf(palette::kWindow)), background_(CreateSolidBrush(backgroundColour_)) {}
 
 Window::~Window() {
     if (hwnd_) {
@@ -95,7 +96,7 @@ bool Window::createChild(HWND parent, const TwipRect& place, COLORREF background
 }
 
 bool Window::createPage(HWND parent, const ControlSpec& container, const StringTable& strings) {
-    if (!createChild(parent, container.place, kPageAreaColour))
+    if (!createChild(parent, container.place, colourOf(palette::kPage)))
         return false;
     ControlSpec tab = container;
     tab.place.left = 0;

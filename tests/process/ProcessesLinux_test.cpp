@@ -118,6 +118,7 @@ public:
     void resumePainting() override {}
     void clearRows() override { rows.clear(); }
     void addRow(const std::string& text) override { rows.push_back(text); }
+    void replaceRow(int index, const std::string& text) override { rows.at(static_cast<std::size_t>(index)) = text; }
     int rowCount() const override { return static_cast<int>(rows.size()); }
     void setCountText(const std::string&) override {}
 };
@@ -164,6 +165,7 @@ protected:
 
 TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
     StringTable strings;
+    strings.set(213, "Below normal");
     strings.set(215, "Normal");
     strings.set(217, "Real-time");
     fake::FakeForegroundWindows foreground;
@@ -178,8 +180,9 @@ TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
     // The real-time process at nice -3 and the player's thread at -5 keep theirs: none could come back below 0.
     const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}, {70, 10}};
     EXPECT_EQ(niceSet, expected);
-    // Rows for readable paths only: the zombie is swept without one.
-    EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tNormal", "/usr/bin/tool\tNormal",
+    // Rows for readable paths only: the zombie is swept without one. A row shows the class set (the fixture's stat
+    // files do not change); the player, whose change failed in part, is read again.
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tBelow normal", "/usr/bin/tool\tBelow normal",
                                                    "/usr/bin/audio\tReal-time", "/usr/bin/tool\tNormal"}));
 }
 
@@ -206,9 +209,11 @@ TEST_F(FixtureProcTest, SettingAClassReachesEveryThreadAndTheSessionGroupOnce) {
     EXPECT_EQ(zombie->ExecutablePath(), std::nullopt);
     EXPECT_TRUE(editor->SetPriorityClass(IDLE_PRIORITY_CLASS));
     EXPECT_EQ(niceSet, (std::map<pid_t, int>{{10, 19}, {11, 19}, {12, 19}}));
+    EXPECT_EQ(editor->GetPriorityClass(), IDLE_PRIORITY_CLASS); // the list after a sweep shows it without a reread
     processes->ApplyHeldChanges();
     EXPECT_EQ(proc.read("10/autogroup").substr(0, 2), "19");
     EXPECT_FALSE(editor->SetPriorityClass(ABOVE_NORMAL_PRIORITY_CLASS)); // the threads may not go below 0...
+    EXPECT_EQ(editor->GetPriorityClass(), IDLE_PRIORITY_CLASS);
     processes->ApplyHeldChanges();
     EXPECT_EQ(proc.read("10/autogroup")[0], '0'); // ...and the group goes as near to -5 as this program may
 }

@@ -14,7 +14,7 @@ namespace kelvora {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
-const QColor kHeaderBand(152, 133, 196);
+const QColor kHeaderBand = toQColor(palette::kAlertHeader);
 
 int toPixels(int twips) {
     return qRound(static_cast<double>(twips) / kTwipsPerPixel);
@@ -42,7 +42,7 @@ frmNewAlert::frmNewAlert()
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(toPixels(AlertMotion::kWidthTwips), toPixels(AlertMotion::kHeightTwips));
     QPalette background = palette();
-    background.setColor(QPalette::Window, Qt::white);
+    background.setColor(QPalette::Window, toQColor(palette::kWindow));
     setPalette(background);
     setAutoFillBackground(true);
 

@@ -5,6 +5,7 @@
 
 #include "alert/AlertControls.h"
 #include "settings/StringTable.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr int kTwipsPerInch = 1440;
 constexpr UINT_PTR kMotionTimer = 1;
-constexpr COLORREF kHeaderBand = RGB(152, 133, 196);
+constexpr COLORREF kHeaderBand = win32::colourOf(palette::kAlertHeader);
 
 int screenTwips(int metric) {
     return MulDiv(GetSystemMetrics(metric), kTwipsPerInch, static_cast<int>(GetDpiForSystem()));
@@ -48,7 +49,7 @@ bool AlertWindowWin::show(const std::string& title, const std::string& message) 
         // The program's name lies on the header band, in white.
         if (msg == WM_CTLCOLORSTATIC && win32::fromParam<HWND>(lParam) == name.handle()) {
             auto* dc = win32::fromParam<HDC>(wParam);
-            SetTextColor(dc, RGB(255, 255, 255));
+            SetTextColor(dc, win32::colourOf(palette::kWindow));
             SetBkColor(dc, kHeaderBand);
             result = reinterpret_cast<LRESULT>(bandBrush_.get());
             return true;
@@ -89,7 +90,7 @@ void AlertWindowWin::paint() {
     const RECT header{0, 0, window_.scaled(227), window_.scaled(33)};
     FillRect(dc, &header, bandBrush_.get());
     {
-        const win32::Pen dotted(CreatePen(PS_DOT, 1, RGB(0, 0, 0)));
+        const win32::Pen dotted(CreatePen(PS_DOT, 1, win32::colourOf(palette::kText)));
         const win32::Selection selected(dc, dotted.get());
         MoveToEx(dc, 0, window_.scaled(32), nullptr);
         LineTo(dc, window_.scaled(184), window_.scaled(32));

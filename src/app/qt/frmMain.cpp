@@ -14,14 +14,11 @@
 #include <QWindow>
 
 #include "app/MainWindowControls.h"
-#include "app/ShellLogic.h"
-#include "app/ShellTimings.h"
 #include "app/qt/ShellActions.h"
 #include "app/qt/ShellWidgets.h"
 #include "frontend/qt/Accessibility.h"
 #include "frontend/qt/ControlPlacement.h"
 #include "frontend/qt/QtText.h"
-#include "info/Version.h"
 #include "info/qt/FrmAbout.h"
 #include "memory/qt/MemoryPage.h"
 #include "process/PriorityOptimizer.h"
@@ -32,17 +29,10 @@
 
 namespace kelvora {
 
-namespace {
-
-constexpr int kSlotLanguageSaved = 220;
-
-} // namespace
-
 frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* blocks)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                Qt::MSWindowsFixedSizeDialogHint),
-      services_(services), actions_(actions), blocks_(blocks),
-      links_(services.registry, services.shell, services.files, services.vendorUrl) {
+      services_(services), actions_(actions), blocks_(blocks), controller_(services, *this, *this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
     setFont(windowFont());
@@ -52,10 +42,13 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     client_->setFixedSize(kMainClientWidth, kMainClientHeight);
     client_->setAutoFillBackground(true);
     QPalette white = client_->palette();
-    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Window, toQColor(palette::kWindow));
     client_->setPalette(white);
+    // The first focus rests on the client area, so no navigation item holds a focus it does not show.
+    client_->setFocusPolicy(Qt::ClickFocus);
     setCentralWidget(client_);
-    connect(client_, &MainClientArea::backgroundHovered, this, [this] { ShowHoverImage(-1); });
+    connect(client_, &MainClientArea::backgroundHovered, this,
+            [this] { controller_.pointerOver(PointerPlace::BareBackground); });
     connect(client_, &MainClientArea::dragRequested, this, [this] {
         if (QWindow* handle = windowHandle())
             handle->startSystemMove();
@@ -71,10 +64,9 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     GlobalTimer_.setObjectName(QStringLiteral("GlobalTimer"));
-    connect(&GlobalTimer_, &QTimer::timeout, this, &frmMain::GlobalTimer_Timer);
+    connect(&GlobalTimer_, &QTimer::timeout, this, [this] { controller_.onTimer(ShellTimer::Global); });
     Timer3_.setObjectName(QStringLiteral("Timer3"));
-    Timer3_.setInterval(mainwindow::kAutoUpdateDelayMs);
-    connect(&Timer3_, &QTimer::timeout, this, &frmMain::Timer3_Timer);
+    connect(&Timer3_, &QTimer::timeout, this, [this] { controller_.onTimer(ShellTimer::AutoUpdate); });
 }
 
 frmMain::~frmMain() {
@@ -94,30 +86,15 @@ frmAutoUpd* frmMain::autoUpdateWindow() const {
     return autoUpd_;
 }
 
-void frmMain::Form_Load() {
+void frmMain::fillLanguages(const std::array<const char*, 3>& names, int selected) {
     optLang_->clear();
-    for (const char* name : kLanguageNames)
+    for (const char* name : names)
         optLang_->addItem(QString::fromUtf8(name));
-    optLang_->setCurrentIndex(languageIndex(readCurLang(services_.registry)));
+    optLang_->setCurrentIndex(selected);
+}
 
-    applyTexts();
-
-    // From here the first failure ends the initialisation; the window is shown all the same.
-    try {
-        Label1_->setText(controlCaption(services_.strings, mainWindowControls(), "Label1") + QLatin1Char(' ') +
-                         QString::fromStdString(programVersionText()));
-        memoryPage_->setDefaults();
-        startGlobalTimer();
-        cpuPage_->setDefaults();
-    } catch (...) {
-    }
-
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    layout()->activate();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    show();
+std::string frmMain::selectedLanguage() const {
+    return optLang_->currentText().toStdString();
 }
 
 void frmMain::applyTexts() {
@@ -127,9 +104,9 @@ void frmMain::applyTexts() {
     auto menuCaption = [&s](const QObject* item) {
         return controlCaption(s, mainMenuControls(), item->objectName().toLatin1().constData());
     };
-    prog1_->setTitle(menuCaption(prog1_));
-    pom1_->setTitle(menuCaption(pom1_));
-    for (QAction* item : {za_, read1_, lic1_, spru_, strw_, oprog_})
+    for (QMenu* menu : menus_)
+        menu->setTitle(menuCaption(menu));
+    for (QAction* item : menuItems_)
         item->setText(menuCaption(item));
     for (LinkLabel* label : navLabels_)
         applyCaption(label, s, mainWindowControls());
@@ -151,51 +128,69 @@ void frmMain::applyTexts() {
     applyAccessibleNames(this, s);
 }
 
-void frmMain::startGlobalTimer() {
-    ticker_.PanelRefreshTicks = 10;
-    ticker_.PriorityCheckTicks = 20;
-    GlobalTimer_.setInterval(mainwindow::kGlobalTickMs);
-    GlobalTimer_.start();
+void frmMain::setVersionText(const std::string& text) {
+    Label1_->setText(uiText(text));
 }
 
-void frmMain::GlobalTimer_Timer() {
-    const MainTicker::Due due = ticker_.tick();
-    // A refresh may start a release that yields for seconds. It runs as an event of its own, after this handler has
-    // returned: Qt delivers no timeout of a timer while its handler runs, and the timer must keep ticking.
-    if (due.refreshPanel)
-        QMetaObject::invokeMethod(this, &frmMain::refreshMemoryPanelUnlessUnloaded, Qt::QueuedConnection);
-    if (due.checkPriority)
-        cpuPage_->UpdateForegroundPriority();
-    else
-        cpuPage_->optimizer().RetryHeldChanges(); // one more try for what the kernel refused for now
+void frmMain::yieldToEvents() {
+    QCoreApplication::processEvents();
 }
 
-void frmMain::refreshMemoryPanelUnlessUnloaded() {
-    // The unload stops the timer; a refresh still queued then must not start a release.
-    if (GlobalTimer_.isActive())
-        memoryPage_->RefreshMemoryPanel();
+void frmMain::showWindow() {
+    if (!isVisible()) {
+        layout()->activate();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        client_->setFocus(Qt::OtherFocusReason);
+    }
+    show();
 }
 
-void frmMain::enableTimer3() {
-    Timer3_.start();
+void frmMain::postPanelRefresh() {
+    // Qt delivers no timeout of a timer while its handler runs; the refresh runs after this tick has returned.
+    QMetaObject::invokeMethod(this, [this] { controller_.panelRefreshPosted(); }, Qt::QueuedConnection);
 }
 
-void frmMain::Timer3_Timer() {
+void frmMain::setMemoryDefaults() {
+    memoryPage_->setDefaults();
+}
+
+void frmMain::refreshMemoryPanel() {
+    memoryPage_->RefreshMemoryPanel();
+}
+
+void frmMain::releaseMemoryBlocks() {
+    memoryPage_->releaseBlocks();
+}
+
+void frmMain::setCpuDefaults() {
+    cpuPage_->setDefaults();
+}
+
+void frmMain::updateForegroundPriority() {
+    cpuPage_->UpdateForegroundPriority();
+}
+
+void frmMain::retryHeldPriorityChanges() {
+    cpuPage_->optimizer().RetryHeldChanges();
+}
+
+void frmMain::start(ShellTimer which, int intervalMs) {
+    timer(which).setInterval(intervalMs);
+    timer(which).start();
+}
+
+void frmMain::stop(ShellTimer which) {
+    timer(which).stop();
+    timer(which).setInterval(0);
+}
+
+void frmMain::loadAutoUpdate() {
     if (!autoUpd_)
         autoUpd_ = new frmAutoUpd(services_);
-    Timer3_.stop();
 }
 
-void frmMain::Form_Unload() {
-    memoryPage_->releaseBlocks();
-    GlobalTimer_.setInterval(0);
-    GlobalTimer_.stop();
-}
-
-void frmMain::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    Timer3_.stop();
-    // Owned windows close with their owner.
+void frmMain::closeOwnedWindows() {
     if (about_)
         about_->close();
     if (update_)
@@ -203,6 +198,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // A silent update check in progress ends with the window, so no question follows once the window is gone.
     if (autoUpd_)
         autoUpd_->close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    controller_.unload();
     event->accept();
     emit unloaded();
 }
@@ -244,13 +243,11 @@ void frmMain::showUpdate() {
     showOwned(update_, services_, this);
 }
 
-void frmMain::Command1_Click() {
-    links_.OpenForum();
-}
-
-void frmMain::Command2_Click() {
-    actions_.informationBox(this, uiText(services_.strings[kSlotLanguageSaved]));
-    saveCurLang(services_.registry, optLang_->currentText().toStdString());
+void frmMain::messageBox(const std::string& text, MessageIcon icon) {
+    if (icon == MessageIcon::Error)
+        actions_.errorBox(this, uiText(text));
+    else
+        actions_.informationBox(this, uiText(text));
 }
 
 void frmMain::endProgram() {

@@ -4,10 +4,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <vector>
 
+#include "app/ShellController.h"
 #include "frontend/AppServices.h"
-#include "info/LinkLauncher.h"
-#include "memory/MainTicker.h"
 
 class QAction;
 class QComboBox;
@@ -19,10 +19,6 @@ class QTabWidget;
 namespace kelvora {
 
 class BlockAllocator;
-namespace navigation {
-struct Item;
-}
-
 class CpuPage;
 class FrmAbout;
 class LinkLabel;
@@ -33,8 +29,9 @@ class ShellActions;
 class frmAutoUpd;
 class frmUpdate;
 
-// The main window: header, navigation column, four pages in one place, update tile, footer and menu bar.
-class frmMain : public QMainWindow {
+// The main window: header, navigation column, four pages in one place, update tile, footer and menu bar. What it
+// does is the shell controller's; this class binds the controls to it.
+class frmMain : public QMainWindow, private ShellView, private ShellTimers {
     Q_OBJECT
 public:
     static constexpr int kPages = 4;
@@ -44,19 +41,13 @@ public:
     frmMain(AppServices& services, ShellActions& actions, BlockAllocator* blocks = nullptr);
     ~frmMain() override;
 
+    ShellController& controller() { return controller_; }
     // The whole initialisation, ending with the window shown.
-    void Form_Load();
-    // The window manager closed the window: frees the release's blocks and stops GlobalTimer.
-    void Form_Unload();
+    void Form_Load() { controller_.load(); }
 
-    // Shows page `index` (0 = x1 ... 3 = x4) and hides the other three.
     void ShowPage(int index);
     // Shows hover bar `index` (0 = a1 ... 5 = a6) only; -1 hides all six.
     void ShowHoverImage(int index);
-    void showAbout();
-    void showUpdate();
-    // Starts the one-shot countdown that loads the hidden update window.
-    void enableTimer3();
 
     QTimer& globalTimer() { return GlobalTimer_; }
     QTimer& timer3() { return Timer3_; }
@@ -68,7 +59,7 @@ public:
     frmAutoUpd* autoUpdateWindow() const;
 
 signals:
-    // Form_Unload has run; the program ends once this window is gone.
+    // The window was unloaded; the program ends once this window is gone.
     void unloaded();
 
 protected:
@@ -86,25 +77,41 @@ private:
     QWidget* buildSettingsPage(QTabWidget* container);
     QTabWidget* makePageContainer(const char* name);
     void buildMenus();
-    // Clicks, keys, focus order, focus cues and roles of the navigation items, as the shared table gives them.
+    // Clicks, keys, hovering, focus order, focus cues and roles of the navigation items, as the shared table gives.
     void bindNavigation();
-    void runNavigation(const navigation::Item& item);
-    void showFocusCue(LinkLabel* label, const navigation::Item& item, bool shown);
-    void applyTexts();
-    void startGlobalTimer();
 
-    void GlobalTimer_Timer();
-    void refreshMemoryPanelUnlessUnloaded();
-    void Timer3_Timer();
-    void Command1_Click();
-    void Command2_Click();
-    void endProgram();
+    // ShellView
+    void showPage(int page) override { ShowPage(page); }
+    void showHoverBar(int bar) override { ShowHoverImage(bar); }
+    void setUnderlined(const char* control, bool underlined) override;
+    void showAbout() override;
+    void showUpdate() override;
+    void loadAutoUpdate() override;
+    void closeOwnedWindows() override;
+    void messageBox(const std::string& text, MessageIcon icon) override;
+    void endProgram() override;
+    void fillLanguages(const std::array<const char*, 3>& names, int selected) override;
+    std::string selectedLanguage() const override;
+    void applyTexts() override;
+    void setVersionText(const std::string& text) override;
+    void yieldToEvents() override;
+    void showWindow() override;
+    void postPanelRefresh() override;
+    void setMemoryDefaults() override;
+    void refreshMemoryPanel() override;
+    void releaseMemoryBlocks() override;
+    void setCpuDefaults() override;
+    void updateForegroundPriority() override;
+    void retryHeldPriorityChanges() override;
+    // ShellTimers
+    void start(ShellTimer timer, int intervalMs) override;
+    void stop(ShellTimer timer) override;
+    QTimer& timer(ShellTimer timer) { return timer == ShellTimer::Global ? GlobalTimer_ : Timer3_; }
 
     AppServices& services_;
     ShellActions& actions_;
     BlockAllocator* blocks_;
-    MainTicker ticker_;
-    LinkLauncher links_;
+    ShellController controller_;
     QTimer GlobalTimer_;
     QTimer Timer3_;
 
@@ -127,14 +134,8 @@ private:
     MemoryPage* memoryPage_ = nullptr;
     CpuPage* cpuPage_ = nullptr;
 
-    QMenu* prog1_ = nullptr;
-    QAction* za_ = nullptr;
-    QMenu* pom1_ = nullptr;
-    QAction* read1_ = nullptr;
-    QAction* lic1_ = nullptr;
-    QAction* spru_ = nullptr;
-    QAction* strw_ = nullptr;
-    QAction* oprog_ = nullptr;
+    std::vector<QMenu*> menus_;
+    std::vector<QAction*> menuItems_;
 
     QPointer<FrmAbout> about_;
     QPointer<frmUpdate> update_;

@@ -8,18 +8,19 @@
 #include <QTabWidget>
 
 #include "app/MainWindowControls.h"
+#include "app/Navigation.h"
 #include "app/ShellLogic.h"
 #include "app/qt/ShellWidgets.h"
 #include "app/qt/frmMain.h"
+#include "frontend/FixedTexts.h"
 #include "frontend/qt/ControlPlacement.h"
+#include "frontend/qt/QtText.h"
 #include "memory/qt/MemoryPage.h"
 #include "process/qt/CpuPage.h"
 
 namespace kelvora {
 
 namespace {
-
-const QColor kLinkColour(160, 120, 205);
 
 // A plain-text label at its place in `table`; it draws wrapped lines as the system's labels do.
 QLabel* makeLabel(QWidget* parent, ControlTable table, const char* name) {
@@ -31,10 +32,15 @@ template <typename W> W* placeMain(W* widget, const char* name) {
 }
 
 // Only the tab and the page area are styled, so the controls on the pages keep their own fonts and looks.
-const char* const kTabStyle = "QTabBar::tab { background: rgb(248, 248, 248); color: rgb(160, 120, 205);"
-                              " border: 1px solid rgb(144, 144, 144); border-bottom: none; padding: 3px 10px; }";
-const char* const kPageAreaStyle = "QWidget#pageArea { background: rgb(248, 248, 248);"
-                                   " border: 1px solid rgb(144, 144, 144); }";
+QString tabStyle() {
+    return QStringLiteral("QTabBar::tab { background: %1; color: %2; border: 1px solid %3; border-bottom: none;"
+                          " padding: 3px 10px; }")
+        .arg(cssColour(palette::kTabBackground), cssColour(palette::kTabText), cssColour(palette::kTabBorder));
+}
+QString pageAreaStyle() {
+    return QStringLiteral("QWidget#pageArea { background: %1; border: 1px solid %2; }")
+        .arg(cssColour(palette::kPage), cssColour(palette::kTabBorder));
+}
 
 } // namespace
 
@@ -50,7 +56,7 @@ void frmMain::buildHeader() {
     auto* label2 = placeMain(new QLabel(client_), "Label2");
     label2->setAutoFillBackground(true);
     QPalette blockPalette = label2->palette();
-    blockPalette.setColor(QPalette::Window, QColor(224, 224, 224));
+    blockPalette.setColor(QPalette::Window, toQColor(palette::kVersionBlock));
     label2->setPalette(blockPalette);
 
     Label1_ = makeLabel(client_, mainWindowControls(), "Label1");
@@ -71,7 +77,6 @@ void frmMain::buildNavigation() {
     for (int i = 0; i < kHoverBars; ++i) {
         auto* label = new LinkLabel(client_);
         placeMain(label, QStringLiteral("Label%1").arg(i + 3).toLatin1().constData());
-        connect(label, &LinkLabel::hovered, this, [this, i] { ShowHoverImage(i); });
         navLabels_[static_cast<std::size_t>(i)] = label;
     }
 }
@@ -80,12 +85,13 @@ void frmMain::buildUpdateTile() {
     Image9_ = new PictureBox(QStringLiteral(":/images/updatetile.png"), PictureBox::Fit::Natural, QString(), client_);
     placeMain(Image9_, "Image9");
     Image9_->setCursor(Qt::PointingHandCursor);
-    connect(Image9_, &PictureBox::clicked, this, &frmMain::showUpdate);
+    // The tile's picture does what its first text does.
+    connect(Image9_, &PictureBox::clicked, this, [this] { controller_.activate(*navigation::findItem("Label21")); });
 
     Label22_ = new LinkLabel(client_);
     placeMain(Label22_, "Label22");
     QPalette linkPalette = Label22_->palette();
-    linkPalette.setColor(QPalette::WindowText, kLinkColour);
+    linkPalette.setColor(QPalette::WindowText, toQColor(palette::kLink));
     Label22_->setPalette(linkPalette);
 
     Label21_ = new LinkLabel(client_);
@@ -94,7 +100,7 @@ void frmMain::buildUpdateTile() {
 
 void frmMain::buildFooter() {
     auto* line1 = placeMain(new QFrame(client_), "Line1");
-    line1->setStyleSheet(QStringLiteral("background-color: rgb(176, 156, 214);"));
+    line1->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColour(palette::kRule)));
     // A drawn line, not an item: the window behind it still counts as bare background.
     line1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -103,9 +109,9 @@ void frmMain::buildFooter() {
 
     QLabel* label17 = makeLabel(client_, mainWindowControls(), "Label17");
     QPalette footerPalette = label17->palette();
-    footerPalette.setColor(QPalette::WindowText, Qt::black);
+    footerPalette.setColor(QPalette::WindowText, toQColor(palette::kText));
     label17->setPalette(footerPalette);
-    label17->setText(QString::fromUtf8("Copyright \u00a9 2008 Talvek. All rights reserved."));
+    label17->setText(QString::fromUtf8(fixedtext::kFooterNotice));
 }
 
 QTabWidget* frmMain::makePageContainer(const char* name) {
@@ -113,13 +119,13 @@ QTabWidget* frmMain::makePageContainer(const char* name) {
     placeMain(container, name);
     // Document mode leaves out the style's own frame; the page area draws the border in its colour.
     container->setDocumentMode(true);
-    container->tabBar()->setStyleSheet(QString::fromLatin1(kTabStyle));
+    container->tabBar()->setStyleSheet(tabStyle());
     container->tabBar()->setFocusPolicy(Qt::NoFocus);
     container->tabBar()->setDrawBase(false);
     auto* pageArea = new QWidget(container);
     pageArea->setObjectName(QStringLiteral("pageArea"));
     pageArea->setAttribute(Qt::WA_StyledBackground);
-    pageArea->setStyleSheet(QString::fromLatin1(kPageAreaStyle));
+    pageArea->setStyleSheet(pageAreaStyle());
     container->addTab(pageArea, QString());
     return container;
 }
@@ -138,7 +144,7 @@ QWidget* frmMain::buildInformationPage(QTabWidget* container) {
     Label10_ = makeLabel(page, table, "Label10");
     Label11_ = makeLabel(page, table, "Label11");
     Command1_ = placeControl(new QPushButton(page), table, "Command1");
-    connect(Command1_, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(Command1_, &QPushButton::clicked, this, [this] { controller_.openForum(); });
     return page;
 }
 
@@ -150,7 +156,7 @@ QWidget* frmMain::buildSettingsPage(QTabWidget* container) {
     optLang_->setEditable(false);
     Label12_->setBuddy(optLang_);
     Command2_ = placeControl(new QPushButton(page), table, "Command2");
-    connect(Command2_, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    connect(Command2_, &QPushButton::clicked, this, [this] { controller_.save(); });
     return page;
 }
 
@@ -163,8 +169,9 @@ void frmMain::buildPages() {
     cpuPage_ = new CpuPage(services_, this, pages_[1]);
     cpuPage_->setObjectName(QStringLiteral("CpuPage"));
     placePageContent(pages_[1], cpuPage_);
-    memoryPage_ = blocks_ ? new MemoryPage(services_, ticker_, *blocks_, this, pages_[2])
-                          : new MemoryPage(services_, ticker_, this, pages_[2]);
+    MainTicker& ticker = controller_.ticker();
+    memoryPage_ = blocks_ ? new MemoryPage(services_, ticker, *blocks_, this, pages_[2])
+                          : new MemoryPage(services_, ticker, this, pages_[2]);
     memoryPage_->setObjectName(QStringLiteral("MemoryPage"));
     placePageContent(pages_[2], memoryPage_);
     placePageContent(pages_[3], buildSettingsPage(pages_[3]));
@@ -172,32 +179,21 @@ void frmMain::buildPages() {
 }
 
 void frmMain::buildMenus() {
-    prog1_ = menuBar()->addMenu(QString());
-    prog1_->setObjectName(QStringLiteral("prog1"));
-    za_ = prog1_->addAction(QString());
-    za_->setObjectName(QStringLiteral("za"));
-    connect(za_, &QAction::triggered, this, &frmMain::endProgram);
-
-    pom1_ = menuBar()->addMenu(QString());
-    pom1_->setObjectName(QStringLiteral("pom1"));
-    read1_ = pom1_->addAction(QString());
-    read1_->setObjectName(QStringLiteral("read1"));
-    connect(read1_, &QAction::triggered, this, [this] { links_.OpenReadme(); });
-    lic1_ = pom1_->addAction(QString());
-    lic1_->setObjectName(QStringLiteral("lic1"));
-    connect(lic1_, &QAction::triggered, this, [this] { links_.OpenLicenseDocument(); });
-    pom1_->addSeparator()->setObjectName(QStringLiteral("s2"));
-    spru_ = pom1_->addAction(QString());
-    spru_->setObjectName(QStringLiteral("spru"));
-    connect(spru_, &QAction::triggered, this, &frmMain::showUpdate);
-    pom1_->addSeparator()->setObjectName(QStringLiteral("s3"));
-    strw_ = pom1_->addAction(QString());
-    strw_->setObjectName(QStringLiteral("strw"));
-    connect(strw_, &QAction::triggered, this, [this] { links_.OpenHomePage(); });
-    pom1_->addSeparator()->setObjectName(QStringLiteral("s4"));
-    oprog_ = pom1_->addAction(QString());
-    oprog_->setObjectName(QStringLiteral("oprog"));
-    connect(oprog_, &QAction::triggered, this, &frmMain::showAbout);
+    for (const char* name : navigation::kMenus) {
+        menus_.push_back(menuBar()->addMenu(QString()));
+        menus_.back()->setObjectName(QLatin1String(name));
+    }
+    for (const navigation::MenuItem& item : navigation::kMenuItems) {
+        QMenu* menu = menus_[static_cast<std::size_t>(item.menu)];
+        if (item.command == navigation::Command::None) {
+            menu->addSeparator()->setObjectName(QLatin1String(item.control));
+            continue;
+        }
+        QAction* action = menu->addAction(QString());
+        action->setObjectName(QLatin1String(item.control));
+        menuItems_.push_back(action);
+        connect(action, &QAction::triggered, this, [this, &item] { controller_.menuChosen(item); });
+    }
 }
 
 } // namespace kelvora

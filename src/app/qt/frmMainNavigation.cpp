@@ -18,9 +18,11 @@ void frmMain::bindNavigation() {
         label->setAccessibleRole(item.role == navigation::Role::PageTab ? QAccessible::PageTab : QAccessible::Link);
         // Tab only: a mouse click leaves the focus where it was, so the window looks as it always did.
         label->setFocusPolicy(item.tabStop ? Qt::TabFocus : Qt::NoFocus);
-        connect(label, &LinkLabel::clicked, this, [this, &item] { runNavigation(item); });
-        connect(label, &LinkLabel::keyboardFocused, this, [this, label, &item] { showFocusCue(label, item, true); });
-        connect(label, &LinkLabel::focusLeft, this, [this, label, &item] { showFocusCue(label, item, false); });
+        connect(label, &LinkLabel::clicked, this, [this, &item] { controller_.activate(item); });
+        connect(label, &LinkLabel::hovered, this, [this, &item] { controller_.pointerOverItem(item); });
+        connect(label, &LinkLabel::keyboardFocused, this,
+                [this, &item] { controller_.focusEntered(item, navigation::FocusReason::Keyboard); });
+        connect(label, &LinkLabel::focusLeft, this, [this, &item] { controller_.focusLeft(item); });
         if (!item.tabStop)
             continue;
         if (previousStop)
@@ -29,34 +31,12 @@ void frmMain::bindNavigation() {
     }
 }
 
-void frmMain::runNavigation(const navigation::Item& item) {
-    switch (item.command) {
-    case navigation::Command::ShowPage:
-        ShowPage(item.page);
-        break;
-    case navigation::Command::ShowAbout:
-        showAbout();
-        break;
-    case navigation::Command::EndProgram:
-        endProgram();
-        break;
-    case navigation::Command::ShowUpdate:
-        showUpdate();
-        break;
-    }
-}
-
-void frmMain::showFocusCue(LinkLabel* label, const navigation::Item& item, bool shown) {
-    if (item.hoverBar < 0) {
+void frmMain::setUnderlined(const char* control, bool underlined) {
+    if (auto* label = client_->findChild<LinkLabel*>(QLatin1String(control))) {
         QFont font = label->font();
-        font.setUnderline(shown);
+        font.setUnderline(underlined);
         label->setFont(font);
-        return;
     }
-    if (shown)
-        ShowHoverImage(item.hoverBar);
-    else if (hoverBars_[static_cast<std::size_t>(item.hoverBar)]->isVisible())
-        ShowHoverImage(-1); // a bar the mouse has moved to since stays
 }
 
 void frmMain::keyPressEvent(QKeyEvent* event) {

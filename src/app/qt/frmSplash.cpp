@@ -32,8 +32,8 @@ frmSplash::frmSplash(const StringTable& strings)
     setFont(windowFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
+    pal.setColor(QPalette::Window, toQColor(palette::kWindow));
+    pal.setColor(QPalette::WindowText, toQColor(palette::kText));
     setPalette(pal);
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
@@ -45,7 +45,7 @@ frmSplash::frmSplash(const StringTable& strings)
     image39->setCursor(Qt::WaitCursor);
 
     auto* line2 = placeControl(new QFrame(client), splashControls(), "Line2");
-    line2->setStyleSheet(QStringLiteral("background-color: rgb(176, 156, 214);"));
+    line2->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColour(palette::kRule)));
 
     Label2_ = placeControl(new QLabel(client), splashControls(), "Label2");
     Label2_->setTextFormat(Qt::PlainText);
@@ -68,9 +68,9 @@ void frmSplash::Form_Load() {
 
 void frmSplash::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.setPen(QColor(105, 105, 105));
+    painter.setPen(toQColor(palette::kSplashFrameOuter));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setPen(QColor(212, 208, 200));
+    painter.setPen(toQColor(palette::kSplashFrameInner));
     painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }
 

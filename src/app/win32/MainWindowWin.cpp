@@ -8,6 +8,7 @@
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
 #include "app/ShellTimings.h"
+#include "frontend/FixedTexts.h"
 #include "info/Version.h"
 #include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
@@ -16,7 +17,7 @@
 #include "settings/StringTable.h"
 #include "update/UpdateWindowSteps.h"
 #include "update/win32/UpdateWindowWin.h"
-#include "win32ui/Colours.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -34,14 +35,8 @@ constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
 
-enum MenuId : UINT {
-    kMenuEnd = win32::Window::kFirstMenuId,
-    kMenuReadme,
-    kMenuLicence,
-    kMenuUpdate,
-    kMenuHomePage,
-    kMenuAbout
-};
+// Menu item i of the shared table has the command id kFirstMenuId + i, in the range kept for menus.
+constexpr UINT kFirstMenuId = win32::Window::kFirstMenuId;
 
 // The main window's own controls; the page containers come with their pages.
 std::vector<ControlSpec> mainControlsWithoutPages() {
@@ -78,7 +73,8 @@ bool MainWindowWin::Form_Load() {
     picture("Image10").setPicture(L"FOOTER");
     window_.get<win32::Label>("Label1").setText(
         services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " + programVersionText());
-    window_.get<win32::Label>("Label17").setText("Copyright \u00a9 2008 Talvek. All rights reserved.");
+    window_.get<win32::Label>("Label17").setText(fixedtext::kFooterNotice);
+    window_.get<win32::Link>("Label22").setTextColour(win32::colourOf(palette::kLink));
     // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
     // what its text says, so it is named by it.
     picture("Image1").setText(kAppTitle);
@@ -128,19 +124,19 @@ void MainWindowWin::buildMenu() {
     const StringTable& s = services_.strings;
     auto caption = [&s](const char* name) { return win32::wide(s[findControl(mainMenuControls(), name).slot]); };
     HMENU bar = GetMenu(handle());
-    HMENU program = CreatePopupMenu();
-    AppendMenuW(program, MF_STRING, kMenuEnd, caption("za").c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(program), caption("prog1").c_str());
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, kMenuReadme, caption("read1").c_str());
-    AppendMenuW(help, MF_STRING, kMenuLicence, caption("lic1").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuUpdate, caption("spru").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuHomePage, caption("strw").c_str());
-    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(help, MF_STRING, kMenuAbout, caption("oprog").c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), caption("pom1").c_str());
+    std::array<HMENU, navigation::kMenus.size()> menus{};
+    for (HMENU& menu : menus)
+        menu = CreatePopupMenu();
+    for (std::size_t i = 0; i < navigation::kMenuItems.size(); ++i) {
+        const navigation::MenuItem& item = navigation::kMenuItems[i];
+        HMENU menu = menus[static_cast<std::size_t>(item.menu)];
+        if (item.command == navigation::Command::None)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu, MF_STRING, kFirstMenuId + i, caption(item.control).c_str());
+    }
+    for (std::size_t i = 0; i < menus.size(); ++i)
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menus[i]), caption(navigation::kMenus[i]).c_str());
     DrawMenuBar(handle());
 }
 
@@ -188,18 +184,15 @@ void MainWindowWin::bindNavigation() {
         // The tile's second text shares its first text's stop.
         if (!item.tabStop)
             link.removeTabStop();
-        link.onClick = [this, &item] { runNavigation(item); };
+        link.onClick = [this, &item] { runCommand(item.command, item.page); };
         link.onFocus = [this, &item](bool focused, bool keyboard) {
-            showFocusCue(focused && navigation::showsFocusCue(keyboard ? navigation::FocusReason::Keyboard
-                                                                       : navigation::FocusReason::Other)
-                             ? &item
-                             : nullptr);
+            const auto reason = keyboard ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
+            showFocusCue(focused && navigation::showsFocusCue(reason) ? &item : nullptr);
         };
         if (item.hoverBar >= 0)
             link.onHover = [this, &item] { ShowHoverImage(item.hoverBar); };
     }
-    window_.get<win32::Link>("Label22").setTextColour(win32::kAccentColour);
-    window_.get<win32::Picture>("Image9").onClick = [this] { runNavigation(*navigation::findItem("Label21")); };
+    window_.get<win32::Picture>("Image9").onClick = [this] { runCommand(navigation::Command::ShowUpdate, -1); };
 }
 
 void MainWindowWin::showFocusCue(const navigation::Item* item) {
@@ -213,10 +206,10 @@ void MainWindowWin::showFocusCue(const navigation::Item* item) {
     ShowHoverImage(item->hoverBar);
 }
 
-void MainWindowWin::runNavigation(const navigation::Item& item) {
-    switch (item.command) {
+void MainWindowWin::runCommand(navigation::Command command, int page) {
+    switch (command) {
     case navigation::Command::ShowPage:
-        ShowPage(item.page);
+        ShowPage(page);
         break;
     case navigation::Command::EndProgram:
         std::_Exit(0);
@@ -225,6 +218,17 @@ void MainWindowWin::runNavigation(const navigation::Item& item) {
         break;
     case navigation::Command::ShowUpdate:
         showUpdate();
+        break;
+    case navigation::Command::OpenReadme:
+        links_.OpenReadme();
+        break;
+    case navigation::Command::OpenLicence:
+        links_.OpenLicenseDocument();
+        break;
+    case navigation::Command::OpenHomePage:
+        links_.OpenHomePage();
+        break;
+    case navigation::Command::None:
         break;
     }
 }
@@ -254,27 +258,9 @@ void MainWindowWin::showUpdate() {
 }
 
 void MainWindowWin::onMenu(int id) {
-    switch (id) {
-    case kMenuEnd:
-        std::_Exit(0);
-    case kMenuReadme:
-        links_.OpenReadme();
-        break;
-    case kMenuLicence:
-        links_.OpenLicenseDocument();
-        break;
-    case kMenuHomePage:
-        links_.OpenHomePage();
-        break;
-    case kMenuUpdate:
-        showUpdate();
-        break;
-    case kMenuAbout:
-        showAbout();
-        break;
-    default:
-        break;
-    }
+    const auto index = static_cast<std::size_t>(id) - kFirstMenuId;
+    if (id >= static_cast<int>(kFirstMenuId) && index < navigation::kMenuItems.size())
+        runCommand(navigation::kMenuItems[index].command, -1);
 }
 
 bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {

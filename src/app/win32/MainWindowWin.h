@@ -6,6 +6,7 @@
 
 #include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
+#include "app/Navigation.h"
 #include "memory/MainTicker.h"
 #include "win32ui/Window.h"
 
@@ -15,9 +16,7 @@ class AboutWindowWin;
 class CpuPageWin;
 class UpdateWindowWin;
 class MemoryPageWin;
-namespace navigation {
-struct Item;
-}
+
 
 // The main window: header, navigation column, four pages in one place, update tile, footer and menu bar.
 class MainWindowWin {
@@ -40,7 +39,7 @@ private:
     void buildPages();
     void onMenu(int id);
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void runNavigation(const navigation::Item& item);
+    void runCommand(navigation::Command command, int page);
     void GlobalTimer_Timer();
     void Form_Unload();
     void saveLanguage();

@@ -3,7 +3,7 @@
 #include "app/MainWindowControls.h"
 #include "app/ShellTimings.h"
 #include "settings/LanguageSetting.h"
-#include "win32ui/Colours.h"
+#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -19,8 +19,8 @@ void paintFrame(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &paint);
     RECT r;
     GetClientRect(hwnd, &r);
-    const win32::Brush outer(CreateSolidBrush(RGB(105, 105, 105)));
-    const win32::Brush inner(CreateSolidBrush(RGB(212, 208, 200)));
+    const win32::Brush outer(CreateSolidBrush(win32::colourOf(palette::kSplashFrameOuter)));
+    const win32::Brush inner(CreateSolidBrush(win32::colourOf(palette::kSplashFrameInner)));
     FrameRect(dc, &r, outer.get());
     InflateRect(&r, -1, -1);
     FrameRect(dc, &r, inner.get());
@@ -45,7 +45,7 @@ bool SplashWindow::show() {
     if (!client_.createChild(frame_.handle(),
                              {kFrameWidth * kTwipsPerPixel, kFrameWidth * kTwipsPerPixel,
                               kClientWidth * kTwipsPerPixel, kClientHeight * kTwipsPerPixel},
-                             win32::kWindowColour))
+                             win32::colourOf(palette::kWindow)))
         return false;
     client_.addControls(splashControls(), strings_);
     auto& banner = client_.get<win32::Picture>("Image39");

@@ -16,4 +16,8 @@ QFont windowFont(double pointSize, bool bold) {
     return font;
 }
 
+QString cssColour(Rgb colour) {
+    return QStringLiteral("rgb(%1, %2, %3)").arg(colour.red).arg(colour.green).arg(colour.blue);
+}
+
 } // namespace kelvora

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QString>
 #include <string>
+
+#include "frontend/Palette.h"
 
 namespace kelvora {
 
@@ -11,5 +14,11 @@ QString uiText(const std::string& text);
 
 // The windows' font, Calibri (Carlito where Calibri is not installed), 9.75 pt unless told otherwise.
 QFont windowFont(double pointSize = 9.75, bool bold = false);
+
+// A colour of the palette as Qt takes it, and as a style sheet writes it ("rgb(r, g, b)").
+inline QColor toQColor(Rgb colour) {
+    return {colour.red, colour.green, colour.blue};
+}
+QString cssColour(Rgb colour);
 
 } // namespace kelvora

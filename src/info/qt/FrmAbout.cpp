@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "frontend/FixedTexts.h"
 #include "frontend/qt/ControlPlacement.h"
 #include "frontend/qt/QtText.h"
 #include "info/AboutControls.h"
@@ -16,17 +17,11 @@
 namespace kelvora {
 namespace {
 
-const QColor kLinkColour(160, 120, 205);
-const QColor kWorkspaceColour(171, 171, 171);
+const QColor kLinkColour = toQColor(palette::kLink);
+const QColor kWorkspaceColour = toQColor(palette::kWorkspace);
 
-// The vendor's address as people write it: without the scheme.
 QString displayAddress(const std::string& vendorUrl) {
-    QString address = QString::fromStdString(vendorUrl);
-    for (const char* scheme : {"http://", "https://"}) {
-        if (address.startsWith(QLatin1String(scheme)))
-            return address.mid(static_cast<int>(qstrlen(scheme)));
-    }
-    return address;
+    return QString::fromStdString(fixedtext::displayAddress(vendorUrl));
 }
 
 } // namespace
@@ -131,7 +126,7 @@ void FrmAbout::paintEvent(QPaintEvent* event) {
     const int width = kAboutSeparatorRight - kAboutSeparatorLeft;
     for (int top : kAboutSeparatorTops) {
         painter.fillRect(kAboutSeparatorLeft, top, width, 2, kWorkspaceColour);
-        painter.fillRect(kAboutSeparatorLeft, top + 1, width, 1, Qt::white);
+        painter.fillRect(kAboutSeparatorLeft, top + 1, width, 1, toQColor(palette::kWindow));
     }
 }
 

@@ -5,7 +5,8 @@
 #include "info/AboutControls.h"
 #include "info/Version.h"
 #include "settings/StringTable.h"
-#include "win32ui/Colours.h"
+#include "frontend/FixedTexts.h"
+#include "win32ui/Colour.h"
 
 #undef GetComputerName // the Shell method keeps its name
 
@@ -15,16 +16,8 @@ namespace {
 
 constexpr int kClientWidth = kAboutClientWidth;
 constexpr int kClientHeight = kAboutClientHeight;
-constexpr COLORREF kWorkspaceColour = RGB(171, 171, 171);
+constexpr COLORREF kWorkspaceColour = win32::colourOf(palette::kWorkspace);
 constexpr int kIconPixels = 32;
-
-// The vendor's address as people write it: without the scheme.
-std::string displayAddress(const std::string& vendorUrl) {
-    for (std::string_view scheme : {"http://", "https://"})
-        if (vendorUrl.starts_with(scheme))
-            return vendorUrl.substr(scheme.size());
-    return vendorUrl;
-}
 
 } // namespace
 
@@ -79,7 +72,7 @@ void AboutWindowWin::bindLinks() {
     for (std::size_t i = 0; i < kTargets.size(); ++i) {
         win32::Link& link = window_.get<win32::Link>(kTargets[i].name);
         links_[i] = &link;
-        link.setTextColour(win32::kAccentColour);
+        link.setTextColour(win32::colourOf(palette::kLink));
         link.onClick = [this, open = kTargets[i].open] { openLink(open); };
         // The link under the pointer is underlined; it stays so until the pointer is over another link.
         link.onHover = [this, &link] {
@@ -87,7 +80,7 @@ void AboutWindowWin::bindLinks() {
                 other->setUnderlined(other == &link);
         };
     }
-    links_[0]->setText(displayAddress(services_.vendorUrl));
+    links_[0]->setText(fixedtext::displayAddress(services_.vendorUrl));
 }
 
 void AboutWindowWin::paintSeparators() {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "frontend/FixedTexts.h"
 #include "frontend/qt/ControlPlacement.h"
 #include "frontend/qt/QtText.h"
 #include "memory/MainTicker.h"
@@ -84,7 +85,7 @@ void MemoryPage::buildControls() {
     for (int i = 0; i < 3; ++i) {
         auto& option = OptionRAMPercent_[static_cast<std::size_t>(i)];
         option = place<QRadioButton>(this, percentNames[static_cast<std::size_t>(i)]);
-        option->setText(QStringLiteral("%1%").arg((i + 1) * 10));
+        option->setText(QString::fromStdString(fixedtext::thresholdCaption(i)));
         percentGroup_->addButton(option, i);
     }
     NextOptimizeLabel_ = placeLabel(this, "NextOptimizeLabel", QString());

@@ -7,13 +7,15 @@
 #include <QString>
 #include <QWidget>
 
+#include "frontend/qt/QtText.h"
+
 namespace kelvora {
 
 // GaugePic: a frame whose vertical scale is the block count; GaugeLabel, the bar inside it, fills from the bottom.
 class GaugeFrame : public QFrame {
     Q_OBJECT
 public:
-    static inline const QColor kBarColour{160, 120, 205};
+    static inline const QColor kBarColour = toQColor(palette::kGauge);
 
     explicit GaugeFrame(QWidget* parent = nullptr);
     void setScale(std::int32_t units);
@@ -50,7 +52,7 @@ protected:
 
 private:
     QString line_;
-    QColor colour_{Qt::black};
+    QColor colour_ = toQColor(palette::kText);
 };
 
 // Holds a window's painting like LockWindowUpdate: what changes meanwhile stays dirty and is drawn once on release,

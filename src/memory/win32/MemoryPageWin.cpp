@@ -5,6 +5,7 @@
 
 #include "memory/MemoryPageControls.h"
 #include "platform/MemoryInfo.h"
+#include "frontend/FixedTexts.h"
 #include "settings/StringTable.h"
 
 namespace kelvora {
@@ -43,7 +44,7 @@ void MemoryPageWin::bindControls() {
     percents_->onSelected = [this](int index) { panel_.selectOptionRAMPercent(index); };
     // The percentages are figures, not texts of the language.
     for (int i = 0; i < 3; ++i)
-        window_.get<win32::OptionButton>("OptionRAMPercent" + std::to_string(i)).setText(std::to_string((i + 1) * 10) + "%");
+        window_.get<win32::OptionButton>("OptionRAMPercent" + std::to_string(i)).setText(fixedtext::thresholdCaption(i));
 
     window_.get<win32::PushButton>("Command3").onClick = [this] { panel_.Command3_Click(); };
     checks_ = {&window_.get<win32::CheckBox>("CheckOptionRAM0"), &window_.get<win32::CheckBox>("CheckOptionRAM1")};

@@ -360,7 +360,11 @@ private:
 };
 
 bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
-    return owner_.setProcessNice(pid_, stat_, niceForPriorityClass(priorityClass));
+    const int nice = niceForPriorityClass(priorityClass);
+    if (!owner_.setProcessNice(pid_, stat_, nice))
+        return false;
+    stat_.nice = nice; // every thread has it now, the main one included
+    return true;
 }
 
 } // namespace

@@ -36,6 +36,9 @@ public:
     void addRow(const std::string& text) override {
         list_->addItem(QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
+    void replaceRow(int index, const std::string& text) override {
+        list_->item(index)->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    }
     int rowCount() const override { return list_->count(); }
     void setCountText(const std::string& text) override {
         countLabel_->setText(uiText(text));

@@ -54,6 +54,10 @@ void CpuPageWin::addRow(const std::string& text) {
     list_->addRow(text);
 }
 
+void CpuPageWin::replaceRow(int index, const std::string& text) {
+    list_->replaceRow(index, text);
+}
+
 int CpuPageWin::rowCount() const {
     return list_->rowCount();
 }

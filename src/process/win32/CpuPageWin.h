@@ -27,6 +27,7 @@ private:
     void resumePainting() override;
     void clearRows() override;
     void addRow(const std::string& text) override;
+    void replaceRow(int index, const std::string& text) override;
     int rowCount() const override;
     void setCountText(const std::string& text) override;
 
