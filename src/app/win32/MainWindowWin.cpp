@@ -1,5 +1,7 @@
 #include "app/win32/MainWindowWin.h"
 
+#include <windowsx.h>
+
 #include <cstdlib>
 #include <string_view>
 #include <vector>
@@ -7,9 +9,7 @@
 #include "app/MainWindowControls.h"
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
-#include "app/ShellTimings.h"
 #include "frontend/FixedTexts.h"
-#include "info/Version.h"
 #include "info/win32/AboutWindowWin.h"
 #include "memory/win32/MemoryPageWin.h"
 #include "process/win32/CpuPageWin.h"
@@ -26,15 +26,12 @@ namespace {
 constexpr int kClientWidth = kMainClientWidth;
 constexpr int kClientHeight = kMainClientHeight;
 constexpr UINT_PTR kGlobalTimerId = 1;
-// Timer3 waits a second after the load, then the silent update check waits a little more.
 constexpr UINT_PTR kTimer3Id = 3;
+// The hidden update window waits a little more after Timer3 before its check begins.
 constexpr UINT_PTR kSilentCheckTimerId = 4;
-// A panel refresh runs as a message of its own, after the tick's handler has returned, so the timer keeps ticking
-// through a release it may start.
+// A queued panel refresh, posted by the tick.
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
-constexpr int kSlotLanguageSaved = 220;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
-
 // Menu item i of the shared table has the command id kFirstMenuId + i, in the range kept for menus.
 constexpr UINT kFirstMenuId = win32::Window::kFirstMenuId;
 
@@ -47,14 +44,20 @@ std::vector<ControlSpec> mainControlsWithoutPages() {
     return controls;
 }
 
+HeldButtons heldButtons(WPARAM keys) {
+    const WPARAM buttons = keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2);
+    if (buttons == 0)
+        return HeldButtons::None;
+    return buttons == MK_LBUTTON ? HeldButtons::LeftOnly : HeldButtons::Other;
+}
+
 } // namespace
 
-MainWindowWin::MainWindowWin(AppServices& services)
-    : services_(services), links_(services.registry, services.shell, services.files, services.vendorUrl) {}
+MainWindowWin::MainWindowWin(AppServices& services) : services_(services), controller_(services, *this, *this) {}
 
 MainWindowWin::~MainWindowWin() = default;
 
-bool MainWindowWin::Form_Load() {
+bool MainWindowWin::create() {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (!window_.createTopLevel(win32::wide(kAppTitle), style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight,
                                 CreateMenu()))
@@ -71,53 +74,21 @@ bool MainWindowWin::Form_Load() {
         picture(bar).setPicture(L"HOVERBAR");
     picture("Image9").setPicture(L"UPDATETILE");
     picture("Image10").setPicture(L"FOOTER");
-    window_.get<win32::Label>("Label1").setText(
-        services_.strings[findControl(mainWindowControls(), "Label1").slot] + " " + programVersionText());
     window_.get<win32::Label>("Label17").setText(fixedtext::kFooterNotice);
     window_.get<win32::Link>("Label22").setTextColour(win32::colourOf(palette::kLink));
-    // Drawn controls carry their names as window text, which UI Automation reads; the update tile's picture does
-    // what its text says, so it is named by it.
-    picture("Image1").setText(kAppTitle);
-    picture("Image9").setText(services_.strings[findControl(mainWindowControls(), "Label21").slot]);
     window_.onTimer = [this](UINT_PTR id) { onTimer(id); };
-    window_.onMenu = [this](UINT id) { onMenu(static_cast<int>(id)); };
+    window_.onMenu = [this](UINT id) {
+        if (id - kFirstMenuId < navigation::kMenuItems.size())
+            controller_.menuChosen(navigation::kMenuItems[id - kFirstMenuId]);
+    };
     window_.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return onMessage(message, wParam, lParam, result);
     };
     bindNavigation();
     buildPages();
     ShowHoverImage(-1);
-    ShowPage(0);
-
-    // From here the first failure ends the initialisation; the window is shown all the same.
-    try {
-        memoryPage_->setDefaults();
-        ticker_.PanelRefreshTicks = 10;
-        ticker_.PriorityCheckTicks = 20;
-        timerRunning_ = SetTimer(handle(), kGlobalTimerId, mainwindow::kGlobalTickMs, nullptr) != 0;
-        cpuPage_->setDefaults();
-    } catch (...) {
-    }
-    ShowWindow(handle(), SW_SHOW);
-    UpdateWindow(handle());
-    SetTimer(handle(), kTimer3Id, mainwindow::kAutoUpdateDelayMs, nullptr);
+    showPage(0);
     return true;
-}
-
-void MainWindowWin::onTimer(UINT_PTR id) {
-    if (id == kGlobalTimerId) {
-        GlobalTimer_Timer();
-    } else if (id == kTimer3Id) {
-        KillTimer(handle(), kTimer3Id);
-        SetTimer(handle(), kSilentCheckTimerId, updatewindow::kSilentCheckDelayMs, nullptr);
-    } else if (id == kSilentCheckTimerId) {
-        // Stopped before the download starts, so no second check can begin inside the wait.
-        KillTimer(handle(), kSilentCheckTimerId);
-        if (!autoUpdate_) {
-            autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
-            autoUpdate_->start(handle()); // its question stays above the main window
-        }
-    }
 }
 
 void MainWindowWin::buildMenu() {
@@ -144,26 +115,75 @@ void MainWindowWin::buildPages() {
     const ControlTable main = mainWindowControls();
     infoPage_.createPage(handle(), findControl(main, "x1"), services_.strings);
     infoPage_.addControls(informationPageControls(), services_.strings);
-    infoPage_.get<win32::PushButton>("Command1").onClick = [this] { links_.OpenForum(); };
+    infoPage_.get<win32::PushButton>("Command1").onClick = [this] { controller_.openForum(); };
 
     cpuPage_ = std::make_unique<CpuPageWin>(services_);
     cpuPage_->create(handle(), findControl(main, "x2"));
-    memoryPage_ = std::make_unique<MemoryPageWin>(services_, ticker_);
+    memoryPage_ = std::make_unique<MemoryPageWin>(services_, controller_.ticker());
     memoryPage_->create(handle(), findControl(main, "x3"));
 
     settingsPage_.createPage(handle(), findControl(main, "x4"), services_.strings);
     settingsPage_.addControls(settingsPageControls(), services_.strings);
-    settingsPage_.get<win32::PushButton>("Command2").onClick = [this] { saveLanguage(); };
-    auto& languages = settingsPage_.get<win32::DropList>("optLang");
-    languages.setItems(std::vector<std::string>(kLanguageNames.begin(), kLanguageNames.end()));
-    languages.select(languageIndex(readCurLang(services_.registry)));
+    settingsPage_.get<win32::PushButton>("Command2").onClick = [this] { controller_.save(); };
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
 }
 
-void MainWindowWin::ShowPage(int index) {
+void MainWindowWin::bindNavigation() {
+    for (const navigation::Item& item : navigation::kItems) {
+        auto& link = window_.get<win32::Link>(item.control);
+        // The tile's second text shares its first text's stop.
+        if (!item.tabStop)
+            link.removeTabStop();
+        link.onClick = [this, &item] { controller_.activate(item); };
+        link.onFocus = [this, &item](bool focused, bool keyboard) {
+            if (focused)
+                controller_.focusEntered(item, keyboard ? navigation::FocusReason::Keyboard
+                                                        : navigation::FocusReason::Other);
+            else
+                controller_.focusLeft(item);
+        };
+    }
+    // The tile's picture does what its first text does.
+    window_.get<win32::Picture>("Image9").onClick = [this] { controller_.activate(*navigation::findItem("Label21")); };
+}
+
+void MainWindowWin::fillLanguages(const std::array<const char*, 3>& names, int selected) {
+    auto& languages = settingsPage_.get<win32::DropList>("optLang");
+    languages.setItems(std::vector<std::string>(names.begin(), names.end()));
+    languages.select(selected);
+}
+
+std::string MainWindowWin::selectedLanguage() const {
+    const int index = settingsPage_.get<win32::DropList>("optLang").selected();
+    if (index < 0 || index >= static_cast<int>(kLanguageNames.size()))
+        return {};
+    return kLanguageNames[static_cast<std::size_t>(index)];
+}
+
+void MainWindowWin::applyTexts() {
+    // The controls took their captions from the table as they were made; the pictures that act are named by what
+    // they do, which UI Automation reads as their window text.
+    window_.get<win32::Picture>("Image1").setText(kAppTitle);
+    window_.get<win32::Picture>("Image9").setText(services_.strings[findControl(mainWindowControls(), "Label21").slot]);
+}
+
+void MainWindowWin::setVersionText(const std::string& text) {
+    window_.get<win32::Label>("Label1").setText(text);
+}
+
+void MainWindowWin::yieldToEvents() {
+    win32::pumpPendingMessages();
+}
+
+void MainWindowWin::showWindow() {
+    ShowWindow(handle(), SW_SHOW);
+    UpdateWindow(handle());
+}
+
+void MainWindowWin::showPage(int page) {
     for (int i = 0; i < kPages; ++i)
-        ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
+        ShowWindow(pages_[static_cast<std::size_t>(i)], i == page ? SW_SHOW : SW_HIDE);
 }
 
 void MainWindowWin::ShowHoverImage(int index) {
@@ -178,66 +198,73 @@ void MainWindowWin::ShowHoverImage(int index) {
             window_.get<win32::Link>(item.control).redraw();
 }
 
-void MainWindowWin::bindNavigation() {
-    for (const navigation::Item& item : navigation::kItems) {
-        auto& link = window_.get<win32::Link>(item.control);
-        // The tile's second text shares its first text's stop.
-        if (!item.tabStop)
-            link.removeTabStop();
-        link.onClick = [this, &item] { runCommand(item.command, item.page); };
-        link.onFocus = [this, &item](bool focused, bool keyboard) {
-            const auto reason = keyboard ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
-            showFocusCue(focused && navigation::showsFocusCue(reason) ? &item : nullptr);
-        };
-        if (item.hoverBar >= 0)
-            link.onHover = [this, &item] { ShowHoverImage(item.hoverBar); };
-    }
-    window_.get<win32::Picture>("Image9").onClick = [this] { runCommand(navigation::Command::ShowUpdate, -1); };
+void MainWindowWin::setUnderlined(const char* control, bool underlined) {
+    window_.get<win32::Link>(control).setUnderlined(underlined);
 }
 
-void MainWindowWin::showFocusCue(const navigation::Item* item) {
-    if (focusCue_ && focusCue_->hoverBar < 0)
-        window_.get<win32::Link>(focusCue_->control).setUnderlined(false);
-    focusCue_ = item;
-    if (!item)
-        return; // the bar stays where the pointer or the last key left it
-    if (item->hoverBar < 0)
-        window_.get<win32::Link>(item->control).setUnderlined(true);
-    ShowHoverImage(item->hoverBar);
+void MainWindowWin::start(ShellTimer timer, int intervalMs) {
+    SetTimer(handle(), timer == ShellTimer::Global ? kGlobalTimerId : kTimer3Id, static_cast<UINT>(intervalMs),
+             nullptr);
 }
 
-void MainWindowWin::runCommand(navigation::Command command, int page) {
-    switch (command) {
-    case navigation::Command::ShowPage:
-        ShowPage(page);
-        break;
-    case navigation::Command::EndProgram:
-        std::_Exit(0);
-    case navigation::Command::ShowAbout:
-        showAbout();
-        break;
-    case navigation::Command::ShowUpdate:
-        showUpdate();
-        break;
-    case navigation::Command::OpenReadme:
-        links_.OpenReadme();
-        break;
-    case navigation::Command::OpenLicence:
-        links_.OpenLicenseDocument();
-        break;
-    case navigation::Command::OpenHomePage:
-        links_.OpenHomePage();
-        break;
-    case navigation::Command::None:
-        break;
+void MainWindowWin::stop(ShellTimer timer) {
+    KillTimer(handle(), timer == ShellTimer::Global ? kGlobalTimerId : kTimer3Id);
+}
+
+void MainWindowWin::onTimer(UINT_PTR id) {
+    if (id == kGlobalTimerId) {
+        controller_.onTimer(ShellTimer::Global);
+    } else if (id == kTimer3Id) {
+        controller_.onTimer(ShellTimer::AutoUpdate);
+    } else if (id == kSilentCheckTimerId) {
+        // Stopped before the download starts, so no second check can begin inside the wait.
+        KillTimer(handle(), kSilentCheckTimerId);
+        if (!autoUpdate_) {
+            autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
+            autoUpdate_->start(handle()); // its question stays above the main window
+        }
     }
 }
 
-void MainWindowWin::saveLanguage() {
-    win32::messageBox(handle(), services_.strings[kSlotLanguageSaved], MB_ICONINFORMATION);
-    const int index = settingsPage_.get<win32::DropList>("optLang").selected();
-    if (index >= 0 && index < static_cast<int>(kLanguageNames.size()))
-        saveCurLang(services_.registry, kLanguageNames[static_cast<std::size_t>(index)]);
+void MainWindowWin::loadAutoUpdate() {
+    SetTimer(handle(), kSilentCheckTimerId, updatewindow::kSilentCheckDelayMs, nullptr);
+}
+
+void MainWindowWin::closeOwnedWindows() {
+    KillTimer(handle(), kSilentCheckTimerId);
+    // Owned windows close with their owner; a check in progress ends with the window, so no question follows.
+    for (const auto& update : updates_)
+        update->cancel();
+    if (autoUpdate_)
+        autoUpdate_->cancel();
+}
+
+void MainWindowWin::postPanelRefresh() {
+    PostMessageW(handle(), kRefreshPanelMessage, 0, 0);
+}
+
+void MainWindowWin::setMemoryDefaults() {
+    memoryPage_->setDefaults();
+}
+
+void MainWindowWin::refreshMemoryPanel() {
+    memoryPage_->RefreshMemoryPanel();
+}
+
+void MainWindowWin::releaseMemoryBlocks() {
+    memoryPage_->releaseBlocks();
+}
+
+void MainWindowWin::setCpuDefaults() {
+    cpuPage_->setDefaults();
+}
+
+void MainWindowWin::updateForegroundPriority() {
+    cpuPage_->optimizer().UpdateForegroundPriority();
+}
+
+void MainWindowWin::retryHeldPriorityChanges() {
+    cpuPage_->optimizer().RetryHeldChanges();
 }
 
 void MainWindowWin::showAbout() {
@@ -257,33 +284,52 @@ void MainWindowWin::showUpdate() {
     updates_.back()->start(handle());
 }
 
-void MainWindowWin::onMenu(int id) {
-    const auto index = static_cast<std::size_t>(id) - kFirstMenuId;
-    if (id >= static_cast<int>(kFirstMenuId) && index < navigation::kMenuItems.size())
-        runCommand(navigation::kMenuItems[index].command, -1);
+void MainWindowWin::messageBox(const std::string& text, MessageIcon icon) {
+    win32::messageBox(handle(), text, icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
-bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result) {
+void MainWindowWin::endProgram() {
+    std::_Exit(0);
+}
+
+bool MainWindowWin::isBareBackground(POINT pos) const {
+    // Plain labels let the pointer through to the window, so the window asks which of its items lies there.
+    HWND under = ChildWindowFromPointEx(handle(), pos, CWP_SKIPINVISIBLE);
+    return under == handle() || under == window_.get<win32::Line>("Line1").handle();
+}
+
+bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case kRefreshPanelMessage:
-        // The unload stops the timer; a refresh still queued then must not start a release.
-        if (timerRunning_)
-            memoryPage_->RefreshMemoryPanel();
+        controller_.panelRefreshPosted();
         return true;
-    case WM_SETCURSOR:
-        // Only the bare background hides the hover bars (but the keyboard's cue); pictures and labels keep them.
-        if (win32::fromParam<HWND>(wParam) == handle())
-            ShowHoverImage(focusCue_ ? focusCue_->hoverBar : -1);
+    case WM_SETCURSOR: {
+        // The pointer over a navigation item shows its bar; only the bare background hides it.
+        auto* under = win32::fromParam<HWND>(wParam);
+        for (const navigation::Item& item : navigation::kItems) {
+            if (under == window_.get<win32::Link>(item.control).handle()) {
+                controller_.pointerOverItem(item);
+                return false;
+            }
+        }
+        POINT pos{};
+        GetCursorPos(&pos);
+        ScreenToClient(handle(), &pos);
+        controller_.pointerOver(under == handle() && isBareBackground(pos) ? PointerPlace::BareBackground
+                                                                          : PointerPlace::Other);
         return false;
-    case WM_LBUTTONDOWN:
+    }
+    case WM_LBUTTONDOWN: {
         // Moving the window by the mouse starts only from the bare background with the left button alone.
-        if (startsWindowDrag(wParam == MK_LBUTTON ? HeldButtons::LeftOnly : HeldButtons::Other, true)) {
+        const POINT pos{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (startsWindowDrag(heldButtons(wParam), isBareBackground(pos))) {
             ReleaseCapture();
             SendMessageW(handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }
         return true;
+    }
     case WM_CLOSE:
-        Form_Unload();
+        controller_.unload();
         DestroyWindow(handle());
         return true;
     case WM_DESTROY:
@@ -293,29 +339,6 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LR
     default:
         return false;
     }
-}
-
-void MainWindowWin::GlobalTimer_Timer() {
-    const MainTicker::Due due = ticker_.tick();
-    if (due.refreshPanel)
-        PostMessageW(handle(), kRefreshPanelMessage, 0, 0);
-    if (due.checkPriority)
-        cpuPage_->optimizer().UpdateForegroundPriority();
-    else
-        cpuPage_->optimizer().RetryHeldChanges(); // one more try for what the system refused for now
-}
-
-void MainWindowWin::Form_Unload() {
-    memoryPage_->releaseBlocks();
-    KillTimer(handle(), kGlobalTimerId);
-    timerRunning_ = false;
-    KillTimer(handle(), kTimer3Id);
-    KillTimer(handle(), kSilentCheckTimerId);
-    // Owned windows close with their owner; a check in progress ends with the window, so no question follows.
-    for (const auto& update : updates_)
-        update->cancel();
-    if (autoUpdate_)
-        autoUpdate_->cancel();
 }
 
 } // namespace kelvora
