@@ -28,10 +28,9 @@ target_link_libraries(kelvora_platform_fake PUBLIC kelvora_platform)
 # The logic as on Linux, with the WinHTTP transfer in place of the libcurl one.
 set(KELVORA_LOGIC_SOURCES)
 foreach(sub IN LISTS KELVORA_SUBSYSTEMS)
-    file(GLOB sub_sources CONFIGURE_DEPENDS src/${sub}/*.cpp src/${sub}/windows/*.cpp)
+    file(GLOB sub_sources CONFIGURE_DEPENDS src/${sub}/*.cpp src/${sub}/windows/*.cpp src/${sub}/*/windows/*.cpp)
     list(APPEND KELVORA_LOGIC_SOURCES ${sub_sources})
 endforeach()
-list(FILTER KELVORA_LOGIC_SOURCES EXCLUDE REGEX "src/app/main\\.cpp$|src/update/CurlTransfer\\.cpp$")
 add_library(kelvora_logic STATIC ${KELVORA_LOGIC_SOURCES})
 target_include_directories(kelvora_logic PUBLIC src)
 target_compile_options(kelvora_logic PRIVATE ${KELVORA_WARNINGS})
@@ -56,15 +55,11 @@ target_compile_definitions(kelvora_test_support PUBLIC
     KELVORA_BINARY_DIR="Z:${CMAKE_BINARY_DIR}")
 target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock)
 
-# The logic suites, as on Linux, without the files that test the Linux backends and the libcurl transfer.
-set(KELVORA_LINUX_ONLY_TESTS
-    "Linux_test\\.cpp$|/ShellOpen_test\\.cpp$|/Download_test\\.cpp$|/HostileServer_test\\.cpp$"
-    "|/registry_store_test\\.cpp$|/single_instance_test\\.cpp$|/store_crash_safety_test\\.cpp$")
-string(JOIN "" KELVORA_LINUX_ONLY_TESTS ${KELVORA_LINUX_ONLY_TESTS})
+# The logic suites, as on Linux; the tests of the Linux backends and the libcurl transfer lie in linux/ folders.
 # One ctest entry per program: every Wine start costs about a second.
 foreach(sub IN LISTS KELVORA_SUBSYSTEMS ITEMS platform)
-    file(GLOB unit_tests CONFIGURE_DEPENDS tests/${sub}/*_test.cpp tests/${sub}/windows/*_test.cpp)
-    list(FILTER unit_tests EXCLUDE REGEX "${KELVORA_LINUX_ONLY_TESTS}")
+    file(GLOB unit_tests CONFIGURE_DEPENDS tests/${sub}/*_test.cpp tests/${sub}/windows/*_test.cpp
+         tests/${sub}/*/windows/*_test.cpp)
     if(unit_tests)
         add_executable(test_${sub} ${unit_tests})
         target_compile_options(test_${sub} PRIVATE ${KELVORA_WARNINGS})
@@ -84,14 +79,15 @@ if(TARGET test_platform)
     add_dependencies(test_platform kelvora_contract_helper)
 endif()
 
-# The WinHTTP transfer against the hostile servers of the Linux suite (tests/update/HostileServer_test.cpp): the
-# Linux test program serves each case on 127.0.0.1 and fetches it through this program under Wine.
+# The WinHTTP transfer against the hostile servers of the Linux suite
+# (tests/update/transfer/linux/HostileServer_test.cpp): the Linux test program serves each case on 127.0.0.1 and
+# fetches it through this program under Wine.
 set(KELVORA_LINUX_BUILD_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH "The Linux build whose test_update serves the cases")
 # Wine's WinHTTP accepts what Windows refuses: header lines it cuts at about 1.4 KB and header blocks without an
 # end or a size limit, header lines with NUL or garbage, chunked bodies cut short. Those cases stay on Linux.
 set(KELVORA_WINE_LENIENT_HTTP
     "-HostileServerTest.EndlessOrHugeHeaders*:HostileServerTest.ACutOffStatusLine*:HostileServerTest.AContentLength*")
-add_executable(kelvora_winhttp_fetch tests/update/windows/WinHttpFetch.cpp)
+add_executable(kelvora_winhttp_fetch tests/update/transfer/windows/WinHttpFetch.cpp)
 target_compile_options(kelvora_winhttp_fetch PRIVATE ${KELVORA_WARNINGS})
 target_link_libraries(kelvora_winhttp_fetch PRIVATE kelvora_logic kelvora_platform)
 add_test(NAME windows.update.hostile_servers

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 namespace kelvora {
 

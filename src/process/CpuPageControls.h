@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 namespace kelvora {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "update/HttpTransfer.h"
+#include "update/transfer/HttpTransfer.h"
 
 namespace kelvora {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 namespace kelvora::win32 {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 namespace kelvora {
 class StringTable;

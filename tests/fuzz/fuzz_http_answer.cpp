@@ -18,8 +18,8 @@
 #include <string_view>
 #include <thread>
 
-#include "update/CurlTransfer.h"
 #include "update/Download.h"
+#include "update/transfer/linux/CurlTransfer.h"
 
 namespace {
 

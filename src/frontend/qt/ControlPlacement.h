@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 namespace kelvora {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 #include "platform/linux/ForegroundSources.h"
 #include "platform/linux/UnixSocket.h"
 

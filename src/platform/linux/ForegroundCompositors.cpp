@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 #include "platform/linux/ForegroundSources.h"
 #include "platform/linux/UnixSocket.h"
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 #include "platform/linux/ForegroundSources.h"
 
 namespace kelvora {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/ForegroundSession.h"
 #include "platform/Processes.h"
+#include "platform/linux/ForegroundSession.h"
 
 namespace kelvora {
 

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "update/HttpTransfer.h"
+#include "update/transfer/HttpTransfer.h"
 
 class QEventLoop;
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/linux/HelperTransfer.h"
 #include "update/qt/QtEventYield.h"
+#include "update/transfer/linux/HelperTransfer.h"
 
 namespace kelvora {
 

@@ -4,7 +4,7 @@
 
 #include "frontend/AppServices.h"
 #include "update/UpdateCheck.h"
-#include "update/windows/WinHttpTransfer.h"
+#include "update/transfer/windows/WinHttpTransfer.h"
 #include "win32ui/Window.h"
 
 namespace kelvora {

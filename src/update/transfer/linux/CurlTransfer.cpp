@@ -1,4 +1,4 @@
-#include "update/CurlTransfer.h"
+#include "update/transfer/linux/CurlTransfer.h"
 
 #include <curl/curl.h>
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "update/HttpTransfer.h"
+#include "update/transfer/HttpTransfer.h"
 
 namespace kelvora {
 

@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "support/LocalHttpServer.h"
-#include "update/CurlTransfer.h"
 #include "update/Download.h"
+#include "update/transfer/linux/CurlTransfer.h"
 
 namespace kelvora {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 
 namespace kelvora {
 namespace {

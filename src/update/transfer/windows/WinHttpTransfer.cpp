@@ -1,4 +1,4 @@
-#include "update/windows/WinHttpTransfer.h"
+#include "update/transfer/windows/WinHttpTransfer.h"
 
 #include <condition_variable>
 #include <cwchar>

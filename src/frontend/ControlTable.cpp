@@ -1,4 +1,4 @@
-#include "settings/ControlTable.h"
+#include "frontend/ControlTable.h"
 
 #include <cmath>
 #include <cstdlib>

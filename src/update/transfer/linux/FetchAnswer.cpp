@@ -1,4 +1,4 @@
-#include "platform/FetchAnswer.h"
+#include "update/transfer/linux/FetchAnswer.h"
 
 #include <charconv>
 

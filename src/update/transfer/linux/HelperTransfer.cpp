@@ -1,4 +1,4 @@
-#include "platform/linux/HelperTransfer.h"
+#include "update/transfer/linux/HelperTransfer.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/FetchAnswer.h"
+#include "update/transfer/linux/FetchAnswer.h"
 
 extern char** environ;
 

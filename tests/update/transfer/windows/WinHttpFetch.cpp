@@ -8,7 +8,7 @@
 #include <string>
 
 #include "update/Download.h"
-#include "update/windows/WinHttpTransfer.h"
+#include "update/transfer/windows/WinHttpTransfer.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,4 +1,4 @@
-#include "platform/JsonValue.h"
+#include "platform/linux/JsonValue.h"
 
 #include <cmath>
 #include <cstdlib>

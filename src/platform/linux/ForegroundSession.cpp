@@ -1,9 +1,9 @@
-#include "platform/ForegroundSession.h"
+#include "platform/linux/ForegroundSession.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/JsonValue.h"
+#include "platform/linux/JsonValue.h"
 
 namespace kelvora {
 namespace {

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "update/CurlTransfer.h"
-#include "update/HttpTransfer.h"
+#include "update/transfer/HttpTransfer.h"
+#include "update/transfer/linux/CurlTransfer.h"
 
 namespace kelvora {
 

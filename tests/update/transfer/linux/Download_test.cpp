@@ -4,10 +4,10 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/linux/HelperTransfer.h"
 #include "support/LocalHttpServer.h"
-#include "update/CurlTransfer.h"
 #include "update/Download.h"
+#include "update/transfer/linux/CurlTransfer.h"
+#include "update/transfer/linux/HelperTransfer.h"
 
 namespace kelvora {
 namespace {
