@@ -4,12 +4,10 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <QListWidget>
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -20,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "SleepingChildren.h"
 #include "frontend/AppServices.h"
 #include "platform/Processes.h"
 #include "platform/fake/FakeFileSystem.h"
@@ -30,6 +29,7 @@
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
 #include "process/qt/CpuPage.h"
+#include "process/qt/ProcessListModel.h"
 #include "settings/StringTable.h"
 
 namespace {
@@ -85,28 +85,6 @@ long bareScan() {
     return sum;
 }
 
-std::vector<pid_t> startSleepingChildren(int count) {
-    std::vector<pid_t> children;
-    for (int i = 0; i < count; ++i) {
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives the benchmark
-            for (;;)
-                ::pause();
-        }
-        if (pid > 0)
-            children.push_back(pid);
-    }
-    return children;
-}
-
-void endChildren(const std::vector<pid_t>& children) {
-    for (pid_t pid : children)
-        ::kill(pid, SIGKILL);
-    for (pid_t pid : children)
-        ::waitpid(pid, nullptr, 0);
-}
-
 // True when this run may change priorities: it is alone in a PID namespace of its own.
 bool enterOwnNamespace(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], kInNamespace) == 0)
@@ -144,7 +122,7 @@ int main(int argc, char** argv) {
     if (ownNamespace)
         ::setsid(); // a session of its own, so its session group is its own too
     // Started before Qt, so that each fork copies a small process.
-    const std::vector<pid_t> children = startSleepingChildren(kChildren);
+    const std::vector<pid_t> children = kelvora::bench::startSleepingChildren(kChildren);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
@@ -176,9 +154,9 @@ int main(int argc, char** argv) {
     const double bare = medianMs(kRounds, [] { bareScan(); });
     const double listing = medianMs(kRounds, [&] { optimizer.RefreshProcessList(true); });
     std::printf("bare /proc scan (exe link + nice):            %8.2f ms\n", bare);
-    std::printf("RefreshProcessList, listing only (+ widget):   %8.2f ms  ratio %.2f (goal <= 2)\n", listing,
+    std::printf("RefreshProcessList, listing only (+ model):    %8.2f ms  ratio %.2f (goal <= 2)\n", listing,
                 listing / bare);
-    std::printf("rows listed: %d\n", page.processList()->count());
+    std::printf("rows listed: %d\n", page.processRows().rowCount());
 
     if (ownNamespace) {
         // The first change after choosing "below normal" for the background writes every process once.
@@ -199,8 +177,8 @@ int main(int argc, char** argv) {
         std::printf("focus change (UpdateForegroundPriority):       %8.2f ms  ratio %.2f (goal <= 2)\n", update,
                     update / scan);
         int foregroundRows = 0;
-        for (int row = 0; row < page.processList()->count(); ++row)
-            foregroundRows += page.processList()->item(row)->text().endsWith(QStringLiteral("class 214"));
+        for (int row = 0; row < page.processRows().rowCount(); ++row)
+            foregroundRows += page.processRows().text(row).endsWith(QStringLiteral("class 214"));
         std::printf("rows showing the foreground class afterwards: %d\n", foregroundRows);
         const double again = medianMs(kRounds, [&] { optimizer.RefreshProcessList(true); });
         std::printf("RefreshProcessList, listing only, once more:   %8.2f ms  ratio %.2f\n", again, again / bare);
@@ -220,6 +198,6 @@ int main(int argc, char** argv) {
         std::printf("UpdateForegroundPriority, no change (X11 window):   %8.2f us\n", real);
     }
 
-    endChildren(children);
+    kelvora::bench::endChildren(children);
     return 0;
 }

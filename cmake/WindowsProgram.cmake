@@ -6,6 +6,8 @@ set(KELVORA_ARTWORK_DIR ${CMAKE_BINARY_DIR}/artwork)
 set(KELVORA_ARTWORK
     ${KELVORA_ARTWORK_DIR}/banner.bmp ${KELVORA_ARTWORK_DIR}/navpanel.bmp ${KELVORA_ARTWORK_DIR}/hoverbar.bmp
     ${KELVORA_ARTWORK_DIR}/updatetile.bmp ${KELVORA_ARTWORK_DIR}/version.bmp ${KELVORA_ARTWORK_DIR}/footer.bmp
+    ${KELVORA_ARTWORK_DIR}/banner@2x.bmp ${KELVORA_ARTWORK_DIR}/navpanel@2x.bmp ${KELVORA_ARTWORK_DIR}/hoverbar@2x.bmp
+    ${KELVORA_ARTWORK_DIR}/updatetile@2x.bmp ${KELVORA_ARTWORK_DIR}/version@2x.bmp ${KELVORA_ARTWORK_DIR}/footer@2x.bmp
     ${KELVORA_ARTWORK_DIR}/kelvora.ico)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(OUTPUT ${KELVORA_ARTWORK}

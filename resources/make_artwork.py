@@ -319,12 +319,14 @@ def windows_resources(folder):
     original = Canvas.save
 
     def save_as_bmp(canvas, name):
-        save_bmp(canvas, os.path.join(folder, name.replace(".png", ".bmp")))
+        suffix = ".bmp" if canvas.k == 1 else "@%dx.bmp" % canvas.k
+        save_bmp(canvas, os.path.join(folder, name.replace(".png", suffix)))
 
     Canvas.save = save_as_bmp
     try:
         for draw in (banner, nav_panel, hover_bar, update_tile, version_picture, footer_strip):
             draw(1)
+            draw(2)
     finally:
         Canvas.save = original
     save_ico([os.path.join(OUT, "kelvora-%d.png" % size) for size in (16, 24, 32, 48, 64, 128, 256)],

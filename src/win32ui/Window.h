@@ -1,14 +1,15 @@
 #pragma once
 
-#include "win32ui/Win32.h" // first: before any header of the platform layer
+#include "win32ui/Controls.h" // first: the platform headers before <windows.h>
 
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "frontend/ControlTable.h"
-#include "win32ui/Colour.h"
 
 namespace kelvora {
 class StringTable;
@@ -16,100 +17,102 @@ class StringTable;
 
 namespace kelvora::win32 {
 
-// What a window's owner answers for it; every hook is optional.
-struct WindowHooks {
-    // A control sent a notification (BN_CLICKED, STN_CLICKED, CBN_SELCHANGE, ...).
-    std::function<void(const char* control, int code)> command;
-    // Draws an owner-drawn control (status line, gauge); false leaves the default drawing (pictures, lines).
-    std::function<bool(const char* control, HDC dc, const RECT& area)> draw;
-    std::function<void(UINT_PTR id)> timer;
-    // Any other message; true when it was handled, with `result` set.
-    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)> message;
-};
-
-// One window or page built from a control table: it places the controls in twips scaled to its DPI, gives them
-// the Calibri font, answers their colour questions and passes their notifications to its hooks.
+// One window or page built from a control table: it places its controls in twips scaled to its DPI, gives them the
+// Calibri font and hands each control's notifications, colours and drawing to the control object.
 class Window {
 public:
+    // Menu items take ids of their own, apart from the controls' and from IDOK/IDCANCEL.
+    static constexpr UINT kFirstMenuId = 0x1000;
+    static constexpr UINT kLastMenuId = 0x1FFF;
+
     Window();
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
+    // The window object of `hwnd`, or nullptr.
+    static Window* of(HWND hwnd);
+
     // A top-level window with a client area of `width` x `height` pixels at 96 dpi, centred on the work area.
     bool createTopLevel(const std::wstring& title, DWORD style, DWORD exStyle, int width, int height, HMENU menu,
                         HWND owner = nullptr);
-    // A child window (a page) at `place` in its parent's twips.
-    bool createChild(HWND parent, const TwipRect& place);
+    // A child window at `place` in its parent's twips, filled with `background`.
+    bool createChild(HWND parent, const TwipRect& place, COLORREF background);
     // A page: a child at the place of page container `container`, its tab (captioned by the container's slot)
-    // filling it beneath the controls added later.
+    // beneath the controls added later, in the page area's colour.
     bool createPage(HWND parent, const ControlSpec& container, const StringTable& strings);
 
-    // Creates the table's controls, bottom of the stacking order first, captioned from `strings` by slot.
+    // Creates the table's controls, captioned from `strings` by slot; a text composed at run time starts empty.
     void addControls(ControlTable table, const StringTable& strings);
+    // Puts a control of kind T in the place of the one called `name`.
+    template <typename T, typename... Args> T& replace(std::string_view name, Args&&... args) {
+        const std::size_t index = indexOf(name);
+        auto control = std::make_unique<T>(*this, controls_[index]->spec(), std::forward<Args>(args)...);
+        T& made = *control;
+        DestroyWindow(controls_[index]->handle());
+        controls_[index] = std::move(control);
+        made.layout();
+        arrange();
+        return made;
+    }
+    // The control called `name` as what it is; a missing name or another kind is a programming error.
+    template <typename T> T& get(std::string_view name) const {
+        auto* control = dynamic_cast<T*>(controls_[indexOf(name)].get());
+        if (!control)
+            std::abort();
+        return *control;
+    }
 
     HWND handle() const { return hwnd_; }
-    // The control called `name`; nullptr when it has none.
-    HWND control(std::string_view name) const;
+    bool open() const { return hwnd_ != nullptr; }
+    void close();
     UINT dpi() const { return dpi_; }
     int scaled(int pixels96) const;
-
-    // Sets a control's text as plain text (UTF-8 in), and its accessible name with it.
-    void setText(std::string_view name, const std::string& utf8);
-    void showControl(std::string_view name, bool shown);
-    // A picture control shows the bitmap resource `resource`, drawn at its natural size scaled to the DPI.
-    void setPicture(std::string_view name, const wchar_t* resource);
-    // Text colour of a label or link.
-    void setTextColour(std::string_view name, COLORREF colour);
-    // Draws a link's caption underlined (its focus cue where it has no hover bar).
-    void setUnderlined(std::string_view name, bool underlined);
-    // Redraws an owner-drawn control.
-    void redraw(std::string_view name);
-    // The font a control of this window uses.
     HFONT fontFor(const FontSpec& font);
+    HBRUSH backgroundBrush() const { return background_.get(); }
+    COLORREF background() const { return backgroundColour_; }
+    // What shows behind `control`: the picture beneath it, aligned to it, else the window's background.
+    HBRUSH brushBehind(const Control& control, HDC dc);
+    // Gives `control` the focus, now and whenever the window is activated again, as a dialog does.
+    void focus(const Control& control);
+    // The pointer over the window and the controls without one of their own.
+    void setCursor(HCURSOR cursor) { cursor_ = cursor; }
 
-    WindowHooks hooks;
+    std::function<void(UINT_PTR id)> onTimer;
+    std::function<void(UINT id)> onMenu;
+    // Escape in the window, wherever its focus is.
+    std::function<void()> onEscape;
+    // Any other message first; true when it was handled, with `result` set.
+    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)> onMessage;
 
 private:
-    struct Placed {
-        HWND hwnd = nullptr;
-        ControlSpec row;
-        HBITMAP bitmap = nullptr; // pictures: the resource as loaded
-        HBRUSH pattern = nullptr; // pictures: the picture as scaled, for the labels above it
-        COLORREF colour = colourOf(palette::kText);
-        bool underlined = false;
-    };
-    struct Font {
-        int key = 0;
-        HFONT handle = nullptr;
-    };
-
+    static ATOM classAtom();
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-    const Placed* find(HWND hwnd) const;
-    Placed* find(std::string_view name);
-    const Placed* find(std::string_view name) const;
-    RECT placeOf(const ControlSpec& row) const;
+    std::size_t indexOf(std::string_view name) const;
+    std::unique_ptr<Control> make(const ControlSpec& row, const StringTable& strings);
     void layout();
-    void dropScaledPictures();
-    HBRUSH backgroundFor(const Placed& control, HDC dc);
-    void drawPicture(const Placed& picture, HDC dc, const RECT& area);
-    void drawItem(const DRAWITEMSTRUCT& item);
-    void drawCaption(const Placed& link, HDC dc, const RECT& area);
+    // Stacking and Tab order: the controls that take input in table order, then the child pages, then the rest
+    // with later rows above earlier ones.
+    void arrange();
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     TwipRect childPlace_{};
     bool child_ = false;
-    std::vector<Placed> controls_;
-    std::vector<Font> fonts_;
-    HBRUSH white_ = nullptr;
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<HWND> pages_;
+    std::vector<std::pair<int, Font>> fonts_;
+    COLORREF backgroundColour_;
+    Brush background_;
+    HCURSOR cursor_ = nullptr;
+    HWND focused_ = nullptr; // the control that had the focus when the window was last deactivated
 };
 
 // Runs every pending message, as the event loop would, and returns; a quit request is kept for the main loop.
 // False once the program is quitting.
 bool pumpPendingMessages();
-// The main loop, until WM_QUIT: dialog keys (Tab, arrows, Enter, Space) move and press the controls of each window.
+// The main loop, until WM_QUIT.
 int runMessageLoop();
 
 // A message box over `owner` with the program's title; the text shows as plain text.

@@ -28,10 +28,6 @@ int twipsToScreen(int twips) {
 AlertWindowWin::AlertWindowWin()
     : motion_(screenTwips(SM_CXSCREEN), screenTwips(SM_CYSCREEN)), bandBrush_(CreateSolidBrush(kHeaderBand)) {}
 
-AlertWindowWin::~AlertWindowWin() {
-    DeleteObject(bandBrush_);
-}
-
 bool AlertWindowWin::show(const std::string& title, const std::string& message) {
     constexpr int kTwipsPerPixel = 15;
     if (!window_.createTopLevel(L"Kelvora", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
@@ -40,21 +36,22 @@ bool AlertWindowWin::show(const std::string& title, const std::string& message) 
         return false;
     const StringTable noTexts;
     window_.addControls(alertControls(), noTexts);
-    window_.setText("Label1", "Kelvora");
-    window_.setText("lblTitle", title);
-    window_.setText("lblAlert", message);
-    window_.hooks.timer = [this](UINT_PTR) { onTimer(); };
-    window_.hooks.message = [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    auto& name = window_.get<win32::Label>("Label1");
+    name.setText("Kelvora");
+    window_.get<win32::Label>("lblTitle").setText(title);
+    window_.get<win32::Label>("lblAlert").setText(message);
+    window_.onTimer = [this](UINT_PTR) { onTimer(); };
+    window_.onMessage = [this, &name](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         if (msg == WM_PAINT) {
             paint();
             return true;
         }
         // The program's name lies on the header band, in white.
-        if (msg == WM_CTLCOLORSTATIC && win32::fromParam<HWND>(lParam) == window_.control("Label1")) {
+        if (msg == WM_CTLCOLORSTATIC && win32::fromParam<HWND>(lParam) == name.handle()) {
             auto* dc = win32::fromParam<HDC>(wParam);
             SetTextColor(dc, win32::colourOf(palette::kWindow));
             SetBkColor(dc, kHeaderBand);
-            result = reinterpret_cast<LRESULT>(bandBrush_);
+            result = reinterpret_cast<LRESULT>(bandBrush_.get());
             return true;
         }
         return false;
@@ -91,13 +88,13 @@ void AlertWindowWin::paint() {
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     // The header band under the program's name, a dotted line below it, and a frame round the popup.
     const RECT header{0, 0, window_.scaled(227), window_.scaled(33)};
-    FillRect(dc, &header, bandBrush_);
-    HPEN dotted = CreatePen(PS_DOT, 1, win32::colourOf(palette::kText));
-    HGDIOBJ old = SelectObject(dc, dotted);
-    MoveToEx(dc, 0, window_.scaled(32), nullptr);
-    LineTo(dc, window_.scaled(184), window_.scaled(32));
-    SelectObject(dc, old);
-    DeleteObject(dotted);
+    FillRect(dc, &header, bandBrush_.get());
+    {
+        const win32::Pen dotted(CreatePen(PS_DOT, 1, win32::colourOf(palette::kText)));
+        const win32::Selection selected(dc, dotted.get());
+        MoveToEx(dc, 0, window_.scaled(32), nullptr);
+        LineTo(dc, window_.scaled(184), window_.scaled(32));
+    }
     FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     EndPaint(window_.handle(), &ps);
 }

@@ -12,7 +12,6 @@ namespace kelvora {
 class AlertWindowWin {
 public:
     AlertWindowWin();
-    ~AlertWindowWin();
     AlertWindowWin(const AlertWindowWin&) = delete;
     AlertWindowWin& operator=(const AlertWindowWin&) = delete;
     bool show(const std::string& title, const std::string& message);
@@ -27,7 +26,7 @@ private:
     void paint();
 
     AlertMotion motion_;
-    HBRUSH bandBrush_;
+    win32::Brush bandBrush_;
     win32::Window window_;
 };
 

@@ -32,8 +32,8 @@ constexpr UINT_PTR kSilentCheckTimerId = 4;
 // A queued panel refresh, posted by the tick.
 constexpr UINT kRefreshPanelMessage = WM_APP + 1;
 constexpr std::array<const char*, 6> kHoverBarNames{"a1", "a2", "a3", "a4", "a5", "a6"};
-// Menu item i of the shared table has the command id kFirstMenuId + i.
-constexpr UINT kFirstMenuId = 1;
+// Menu item i of the shared table has the command id kFirstMenuId + i, in the range kept for menus.
+constexpr UINT kFirstMenuId = win32::Window::kFirstMenuId;
 
 // The main window's own controls; the page containers come with their pages.
 std::vector<ControlSpec> mainControlsWithoutPages() {
@@ -58,29 +58,33 @@ MainWindowWin::MainWindowWin(AppServices& services) : services_(services), contr
 MainWindowWin::~MainWindowWin() = default;
 
 bool MainWindowWin::create() {
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     if (!window_.createTopLevel(win32::wide(kAppTitle), style, WS_EX_CONTROLPARENT, kClientWidth, kClientHeight,
                                 CreateMenu()))
         return false;
     buildMenu();
     const std::vector<ControlSpec> controls = mainControlsWithoutPages();
     window_.addControls(controls, services_.strings);
-    window_.setPicture("Image1", L"BANNER");
-    window_.setPicture("Image12", L"VERSIONPIC");
-    window_.setPicture("Label2", L"VERSIONPIC");
-    window_.setPicture("Image2", L"NAVPANEL");
+    auto picture = [this](const char* name) -> win32::Picture& { return window_.get<win32::Picture>(name); };
+    picture("Image1").setPicture(L"BANNER");
+    picture("Image12").setPicture(L"VERSIONPIC");
+    picture("Label2").setPicture(L"VERSIONPIC");
+    picture("Image2").setPicture(L"NAVPANEL");
     for (const char* bar : kHoverBarNames)
-        window_.setPicture(bar, L"HOVERBAR");
-    window_.setPicture("Image9", L"UPDATETILE");
-    window_.setPicture("Image10", L"FOOTER");
-    window_.setText("Label17", fixedtext::kFooterNotice);
-    window_.setTextColour("Label22", win32::colourOf(palette::kLink));
-    window_.hooks.command = [this](const char* control, int code) { onCommand(control, code); };
-    window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
-    window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        picture(bar).setPicture(L"HOVERBAR");
+    picture("Image9").setPicture(L"UPDATETILE");
+    picture("Image10").setPicture(L"FOOTER");
+    window_.get<win32::Label>("Label17").setText(fixedtext::kFooterNotice);
+    window_.get<win32::Link>("Label22").setTextColour(win32::colourOf(palette::kLink));
+    window_.onTimer = [this](UINT_PTR id) { onTimer(id); };
+    window_.onMenu = [this](UINT id) {
+        if (id - kFirstMenuId < navigation::kMenuItems.size())
+            controller_.menuChosen(navigation::kMenuItems[id - kFirstMenuId]);
+    };
+    window_.onMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return onMessage(message, wParam, lParam, result);
     };
-    orderNavigation();
+    bindNavigation();
     buildPages();
     ShowHoverImage(-1);
     showPage(0);
@@ -109,46 +113,50 @@ void MainWindowWin::buildMenu() {
 
 void MainWindowWin::buildPages() {
     const ControlTable main = mainWindowControls();
-    auto pageCommands = [this](const char* control, int code) { onPageCommand(control, code); };
     infoPage_.createPage(handle(), findControl(main, "x1"), services_.strings);
     infoPage_.addControls(informationPageControls(), services_.strings);
-    infoPage_.hooks.command = pageCommands;
+    infoPage_.get<win32::PushButton>("Command1").onClick = [this] { controller_.openForum(); };
 
     cpuPage_ = std::make_unique<CpuPageWin>(services_);
     cpuPage_->create(handle(), findControl(main, "x2"));
-    memoryPage_ = std::make_unique<MemoryPageWin>(services_, controller_.ticker(), handle());
+    memoryPage_ = std::make_unique<MemoryPageWin>(services_, controller_.ticker());
     memoryPage_->create(handle(), findControl(main, "x3"));
 
     settingsPage_.createPage(handle(), findControl(main, "x4"), services_.strings);
     settingsPage_.addControls(settingsPageControls(), services_.strings);
-    settingsPage_.hooks.command = pageCommands;
+    settingsPage_.get<win32::PushButton>("Command2").onClick = [this] { controller_.save(); };
 
     pages_ = {infoPage_.handle(), cpuPage_->window().handle(), memoryPage_->window().handle(), settingsPage_.handle()};
 }
 
-void MainWindowWin::orderNavigation() {
-    // Tab follows the stacking order: the navigation items top to bottom, before the pages created after them. The
-    // tile's second text shares its first text's stop and stays beneath it.
-    for (std::size_t i = navigation::kItems.size(); i-- > 0;) {
-        const navigation::Item& entry = navigation::kItems[i];
-        HWND item = window_.control(entry.control);
-        if (!entry.tabStop)
-            SetWindowLongPtrW(item, GWL_STYLE, GetWindowLongPtrW(item, GWL_STYLE) & ~WS_TABSTOP);
-        SetWindowPos(item, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+void MainWindowWin::bindNavigation() {
+    for (const navigation::Item& item : navigation::kItems) {
+        auto& link = window_.get<win32::Link>(item.control);
+        // The tile's second text shares its first text's stop.
+        if (!item.tabStop)
+            link.removeTabStop();
+        link.onClick = [this, &item] { controller_.activate(item); };
+        link.onFocus = [this, &item](bool focused, bool keyboard) {
+            if (focused)
+                controller_.focusEntered(item, keyboard ? navigation::FocusReason::Keyboard
+                                                        : navigation::FocusReason::Other);
+            else
+                controller_.focusLeft(item);
+        };
     }
+    // The tile's picture does what its first text does.
+    window_.get<win32::Picture>("Image9").onClick = [this] { controller_.activate(*navigation::findItem("Label21")); };
 }
 
 void MainWindowWin::fillLanguages(const std::array<const char*, 3>& names, int selected) {
-    HWND languages = settingsPage_.control("optLang");
-    SendMessageW(languages, CB_RESETCONTENT, 0, 0);
-    for (const char* name : names)
-        SendMessageW(languages, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::wide(name).c_str()));
-    SendMessageW(languages, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    auto& languages = settingsPage_.get<win32::DropList>("optLang");
+    languages.setItems(std::vector<std::string>(names.begin(), names.end()));
+    languages.select(selected);
 }
 
 std::string MainWindowWin::selectedLanguage() const {
-    const auto index = SendMessageW(settingsPage_.control("optLang"), CB_GETCURSEL, 0, 0);
-    if (index < 0 || index >= static_cast<LRESULT>(kLanguageNames.size()))
+    const int index = settingsPage_.get<win32::DropList>("optLang").selected();
+    if (index < 0 || index >= static_cast<int>(kLanguageNames.size()))
         return {};
     return kLanguageNames[static_cast<std::size_t>(index)];
 }
@@ -156,24 +164,16 @@ std::string MainWindowWin::selectedLanguage() const {
 void MainWindowWin::applyTexts() {
     // The controls took their captions from the table as they were made; the pictures that act are named by what
     // they do, which UI Automation reads as their window text.
-    window_.setText("Image1", kAppTitle);
-    window_.setText("Image9", services_.strings[findControl(mainWindowControls(), "Label21").slot]);
+    window_.get<win32::Picture>("Image1").setText(kAppTitle);
+    window_.get<win32::Picture>("Image9").setText(services_.strings[findControl(mainWindowControls(), "Label21").slot]);
 }
 
 void MainWindowWin::setVersionText(const std::string& text) {
-    window_.setText("Label1", text);
+    window_.get<win32::Label>("Label1").setText(text);
 }
 
 void MainWindowWin::yieldToEvents() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam)); // for the message loop to see
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    win32::pumpPendingMessages();
 }
 
 void MainWindowWin::showWindow() {
@@ -191,15 +191,15 @@ void MainWindowWin::ShowHoverImage(int index) {
         return;
     shownHoverBar_ = index;
     for (int i = 0; i < kHoverBars; ++i)
-        window_.showControl(kHoverBarNames[static_cast<std::size_t>(i)], i == index);
+        window_.get<win32::Picture>(kHoverBarNames[static_cast<std::size_t>(i)]).show(i == index);
     // The captions above the bars draw the picture beneath them through, so they are drawn again.
     for (const navigation::Item& item : navigation::kItems)
         if (item.hoverBar >= 0)
-            window_.redraw(item.control);
+            window_.get<win32::Link>(item.control).redraw();
 }
 
 void MainWindowWin::setUnderlined(const char* control, bool underlined) {
-    window_.setUnderlined(control, underlined);
+    window_.get<win32::Link>(control).setUnderlined(underlined);
 }
 
 void MainWindowWin::start(ShellTimer timer, int intervalMs) {
@@ -221,7 +221,7 @@ void MainWindowWin::onTimer(UINT_PTR id) {
         KillTimer(handle(), kSilentCheckTimerId);
         if (!autoUpdate_) {
             autoUpdate_ = std::make_unique<UpdateWindowWin>(services_, CheckVariant::Silent);
-            autoUpdate_->start(nullptr);
+            autoUpdate_->start(handle()); // its question stays above the main window
         }
     }
 }
@@ -267,37 +267,6 @@ void MainWindowWin::retryHeldPriorityChanges() {
     cpuPage_->optimizer().RetryHeldChanges();
 }
 
-void MainWindowWin::onCommand(const char* control, int code) {
-    const navigation::Item* item = navigation::findItem(control);
-    if (item && (code == BN_SETFOCUS || code == BN_KILLFOCUS)) {
-        // A press of the mouse also moves the focus; that shows no cue.
-        const auto reason = GetKeyState(VK_LBUTTON) < 0 ? navigation::FocusReason::Other
-                                                        : navigation::FocusReason::Keyboard;
-        if (code == BN_SETFOCUS)
-            controller_.focusEntered(*item, reason);
-        else
-            controller_.focusLeft(*item);
-        return;
-    }
-    if (code != BN_CLICKED)
-        return;
-    // The tile's picture does what its first text does.
-    if (std::string_view(control) == "Image9")
-        item = navigation::findItem("Label21");
-    if (item)
-        controller_.activate(*item);
-}
-
-void MainWindowWin::onPageCommand(const char* control, int code) {
-    if (code != BN_CLICKED)
-        return;
-    const std::string_view name = control;
-    if (name == "Command1")
-        controller_.openForum();
-    else if (name == "Command2")
-        controller_.save();
-}
-
 void MainWindowWin::showAbout() {
     // A closed About window is gone with its controls; the next opening builds a new one.
     if (!about_ || !about_->isOpen())
@@ -326,17 +295,11 @@ void MainWindowWin::endProgram() {
 bool MainWindowWin::isBareBackground(POINT pos) const {
     // Plain labels let the pointer through to the window, so the window asks which of its items lies there.
     HWND under = ChildWindowFromPointEx(handle(), pos, CWP_SKIPINVISIBLE);
-    return under == handle() || under == window_.control("Line1");
+    return under == handle() || under == window_.get<win32::Line>("Line1").handle();
 }
 
 bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_COMMAND:
-        if (lParam != 0 || LOWORD(wParam) < kFirstMenuId ||
-            LOWORD(wParam) >= kFirstMenuId + navigation::kMenuItems.size())
-            return false;
-        controller_.menuChosen(navigation::kMenuItems[LOWORD(wParam) - kFirstMenuId]);
-        return true;
     case kRefreshPanelMessage:
         controller_.panelRefreshPosted();
         return true;
@@ -344,7 +307,7 @@ bool MainWindowWin::onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         // The pointer over a navigation item shows its bar; only the bare background hides it.
         auto* under = win32::fromParam<HWND>(wParam);
         for (const navigation::Item& item : navigation::kItems) {
-            if (under == window_.control(item.control)) {
+            if (under == window_.get<win32::Link>(item.control).handle()) {
                 controller_.pointerOverItem(item);
                 return false;
             }

@@ -33,9 +33,7 @@ public:
 private:
     void buildMenu();
     void buildPages();
-    void orderNavigation();
-    void onCommand(const char* control, int code);
-    void onPageCommand(const char* control, int code);
+    void bindNavigation();
     bool onMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void onTimer(UINT_PTR id);
     // True where no visible item covers the client point `pos`: the bare background.

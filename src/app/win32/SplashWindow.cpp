@@ -19,13 +19,11 @@ void paintFrame(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &paint);
     RECT r;
     GetClientRect(hwnd, &r);
-    HBRUSH outer = CreateSolidBrush(win32::colourOf(palette::kSplashFrameOuter));
-    HBRUSH inner = CreateSolidBrush(win32::colourOf(palette::kSplashFrameInner));
-    FrameRect(dc, &r, outer);
+    const win32::Brush outer(CreateSolidBrush(win32::colourOf(palette::kSplashFrameOuter)));
+    const win32::Brush inner(CreateSolidBrush(win32::colourOf(palette::kSplashFrameInner)));
+    FrameRect(dc, &r, outer.get());
     InflateRect(&r, -1, -1);
-    FrameRect(dc, &r, inner);
-    DeleteObject(outer);
-    DeleteObject(inner);
+    FrameRect(dc, &r, inner.get());
     EndPaint(hwnd, &paint);
 }
 
@@ -38,20 +36,27 @@ bool SplashWindow::show() {
     if (!frame_.createTopLevel(win32::wide(kAppTitle), WS_POPUP, WS_EX_TOOLWINDOW, kClientWidth + 2 * kFrameWidth,
                                kClientHeight + 2 * kFrameWidth, nullptr))
         return false;
-    frame_.hooks.message = [this](UINT message, WPARAM, LPARAM, LRESULT&) {
+    frame_.onMessage = [this](UINT message, WPARAM, LPARAM, LRESULT&) {
         if (message == WM_PAINT)
             paintFrame(frame_.handle());
         return message == WM_PAINT;
     };
     constexpr int kTwipsPerPixel = 15;
-    if (!client_.createChild(frame_.handle(), {kFrameWidth * kTwipsPerPixel, kFrameWidth * kTwipsPerPixel,
-                                               kClientWidth * kTwipsPerPixel, kClientHeight * kTwipsPerPixel}))
+    if (!client_.createChild(frame_.handle(),
+                             {kFrameWidth * kTwipsPerPixel, kFrameWidth * kTwipsPerPixel,
+                              kClientWidth * kTwipsPerPixel, kClientHeight * kTwipsPerPixel},
+                             win32::colourOf(palette::kWindow)))
         return false;
     client_.addControls(splashControls(), strings_);
-    client_.setPicture("Image39", L"BANNER");
-    client_.setText("Image39", kAppTitle); // the drawn banner's name for UI Automation
+    auto& banner = client_.get<win32::Picture>("Image39");
+    banner.setPicture(L"BANNER");
+    banner.setText(kAppTitle); // the drawn banner's name for UI Automation
+    // The program is loading: the hourglass over the whole splash.
+    HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+    frame_.setCursor(wait);
+    client_.setCursor(wait);
     ShowWindow(client_.handle(), SW_SHOW);
-    frame_.hooks.timer = [this](UINT_PTR) { tick(); };
+    frame_.onTimer = [this](UINT_PTR) { tick(); };
     clock_.restart();
     SetTimer(frame_.handle(), kTimerId, splash::kTickMs, nullptr);
     ShowWindow(frame_.handle(), SW_SHOW);

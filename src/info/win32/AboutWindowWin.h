@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "frontend/AppServices.h"
 #include "info/LinkLauncher.h"
 #include "win32ui/Window.h"
@@ -13,16 +15,17 @@ public:
 
     // Creates and shows the window over `owner`, or brings it forward when it is open.
     bool show(HWND owner);
-    bool isOpen() const { return IsWindow(window_.handle()) != FALSE; }
+    bool isOpen() const { return window_.open(); }
 
 private:
     void Form_Load();
-    void onCommand(const char* control, int code);
+    void bindLinks();
     void paintSeparators();
     void openLink(void (LinkLauncher::*open)());
 
     AppServices& services_;
     win32::Window window_;
+    std::array<win32::Link*, 4> links_{};
 };
 
 } // namespace kelvora

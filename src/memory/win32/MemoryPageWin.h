@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "frontend/AppServices.h"
 #include "memory/MemoryPanel.h"
@@ -15,7 +16,7 @@ class MainTicker;
 // The memory page (inside page container x3) as a Win32 child window, over the panel and release logic.
 class MemoryPageWin : private PanelView {
 public:
-    MemoryPageWin(AppServices& services, MainTicker& ticker, HWND mainWindow);
+    MemoryPageWin(AppServices& services, MainTicker& ticker);
     ~MemoryPageWin() override;
 
     // Creates the page's window in `parent` at the place of page container `container`.
@@ -26,8 +27,7 @@ public:
     void releaseBlocks() { release_.releaseBlocks(); }
 
 private:
-    void onCommand(const char* control, int code);
-    bool draw(const char* control, HDC dc, const RECT& area);
+    void bindControls();
 
     // PanelView
     void setGaugeScale(std::int32_t units) override;
@@ -46,16 +46,20 @@ private:
     void showTimeItem(int index) override;
 
     AppServices& services_;
-    HWND mainWindow_;
     std::unique_ptr<BlockAllocator> allocator_;
     MemoryRelease release_;
     MemoryPanel panel_;
     win32::Window window_;
-    std::string statusLine_;
+    win32::Gauge* gauge_ = nullptr;
+    win32::StatusLine* status_ = nullptr;
+    win32::Label* nextOptimize_ = nullptr;
+    win32::DropList* times_ = nullptr;
+    std::array<win32::CheckBox*, 2> checks_{};
+    std::optional<win32::OptionGroup> levels_;
+    std::optional<win32::OptionGroup> percents_;
     std::int32_t gaugeScale_ = 0;
     std::int32_t gaugeTop_ = 0;
     std::int32_t gaugeHeight_ = 0;
-    int paintHolds_ = 0;
 };
 
 } // namespace kelvora

@@ -2,7 +2,6 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +29,21 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     return lines;
 }
 
+// The first `count` blank-separated fields of a line.
+std::vector<std::string_view> fields(std::string_view line, std::size_t count) {
+    std::vector<std::string_view> found;
+    while (found.size() < count) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos)
+            break;
+        line.remove_prefix(start);
+        const std::size_t end = std::min(line.size(), line.find_first_of(" \t"));
+        found.push_back(line.substr(0, end));
+        line.remove_prefix(end);
+    }
+    return found;
+}
+
 bool hasItem(std::string_view list, std::string_view item) {
     while (!list.empty()) {
         std::size_t comma = list.find(',');
@@ -46,13 +60,12 @@ std::optional<CgroupMount> findMount(std::string_view mountinfo, bool memoryV1) 
         std::size_t dash = line.find(" - ");
         if (dash == std::string_view::npos)
             continue;
-        std::istringstream before{std::string(line.substr(0, dash))};
-        std::istringstream after{std::string(line.substr(dash + 3))};
-        std::string id, parent, device, root, mountPoint, fsType, source, options;
-        if (!(before >> id >> parent >> device >> root >> mountPoint) || !(after >> fsType >> source >> options))
+        std::vector<std::string_view> before = fields(line.substr(0, dash), 5);
+        std::vector<std::string_view> after = fields(line.substr(dash + 3), 3);
+        if (before.size() < 5 || after.size() < 3)
             continue;
-        if (memoryV1 ? fsType == "cgroup" && hasItem(options, "memory") : fsType == "cgroup2")
-            return CgroupMount{root, mountPoint};
+        if (memoryV1 ? after[0] == "cgroup" && hasItem(after[2], "memory") : after[0] == "cgroup2")
+            return CgroupMount{std::string(before[3]), std::string(before[4])};
     }
     return std::nullopt;
 }
@@ -92,59 +105,70 @@ std::uint64_t statValue(const std::string& path, std::string_view name) {
     return 0;
 }
 
-// Walks from the process's cgroup up to the mount's top and keeps the level with the least room left.
-std::optional<MemoryLimit> tightestLevel(const std::string& fsRoot, std::string_view mountinfo,
-                                         std::string_view cgroups, bool memoryV1) {
+// The directories from the process's cgroup up to the mount's top, deepest first; none when it cannot be placed.
+std::vector<std::string> levelDirs(const std::string& fsRoot, std::string_view mountinfo, std::string_view cgroups,
+                                   bool memoryV1) {
     std::optional<CgroupMount> mount = findMount(mountinfo, memoryV1);
     std::optional<std::string> path = findCgroupPath(cgroups, memoryV1);
     if (!mount || !path)
-        return std::nullopt;
+        return {};
     std::string relative = *path;
     if (mount->root != "/") {
         if (!relative.starts_with(mount->root))
-            return std::nullopt; // the cgroup lies outside what this mount shows
+            return {}; // the cgroup lies outside what this mount shows
         relative.erase(0, mount->root.size());
     }
     const std::string top = fsRoot + mount->mountPoint;
-    std::optional<MemoryLimit> tightest;
+    std::vector<std::string> dirs;
     for (std::string dir = top + relative;;) {
         while (dir.size() > top.size() && dir.back() == '/')
             dir.pop_back();
+        dirs.push_back(dir);
+        if (dir.size() <= top.size())
+            return dirs;
+        dir.erase(std::max(dir.rfind('/'), top.size()));
+    }
+}
+
+// Keeps the level with the least room left of `dirs`, replacing `tightest` only by one with less room.
+void tightestLevel(const std::vector<std::string>& dirs, bool memoryV1, std::optional<MemoryLimit>& tightest) {
+    for (const std::string& dir : dirs) {
         std::uint64_t limit = memoryV1 ? readBytes(dir + "/memory.limit_in_bytes")
                                        : std::min(readBytes(dir + "/memory.max"), readBytes(dir + "/memory.high"));
-        if (limit < kNoLimit) {
-            std::uint64_t used = readBytes(dir + (memoryV1 ? "/memory.usage_in_bytes" : "/memory.current"));
-            // Inactive file cache is what the group gives up first, as MemAvailable counts it for the machine.
-            const std::uint64_t cache =
-                statValue(dir + "/memory.stat", memoryV1 ? "total_inactive_file" : "inactive_file");
-            used = used == UINT64_MAX ? limit : used - std::min(used, cache); // unknown use: assume the group is full
-            auto room = [](const MemoryLimit& l) { return l.limitBytes - std::min(l.limitBytes, l.usedBytes); };
-            MemoryLimit level{limit, used};
-            if (!tightest || room(level) < room(*tightest))
-                tightest = level;
-        }
-        if (dir.size() <= top.size())
-            return tightest;
-        dir.erase(std::max(dir.rfind('/'), top.size()));
+        if (limit >= kNoLimit)
+            continue;
+        std::uint64_t used = readBytes(dir + (memoryV1 ? "/memory.usage_in_bytes" : "/memory.current"));
+        // Inactive file cache is what the group gives up first, as MemAvailable counts it for the machine.
+        const std::uint64_t cache = statValue(dir + "/memory.stat", memoryV1 ? "total_inactive_file" : "inactive_file");
+        used = used == UINT64_MAX ? limit : used - std::min(used, cache); // unknown use: assume the group is full
+        auto room = [](const MemoryLimit& l) { return l.limitBytes - std::min(l.limitBytes, l.usedBytes); };
+        MemoryLimit level{limit, used};
+        if (!tightest || room(level) < room(*tightest))
+            tightest = level;
     }
 }
 
 } // namespace
 
-std::optional<MemoryLimit> readCgroupMemoryLimit(const std::string& procRoot, const std::string& fsRoot) {
+std::optional<CgroupLevels> findCgroupLevels(const std::string& procRoot, const std::string& fsRoot) {
     std::optional<std::string> mountinfo = readSmallFile(procRoot + "/self/mountinfo");
     std::optional<std::string> cgroups = readSmallFile(procRoot + "/self/cgroup");
     if (!mountinfo || !cgroups)
         return std::nullopt;
-    std::optional<MemoryLimit> v1 = tightestLevel(fsRoot, *mountinfo, *cgroups, true);
-    std::optional<MemoryLimit> v2 = tightestLevel(fsRoot, *mountinfo, *cgroups, false);
-    if (!v1 || !v2)
-        return v1 ? v1 : v2;
-    // A machine may have both (a hybrid setup); the one with less room left binds.
-    return v1->limitBytes - std::min(v1->limitBytes, v1->usedBytes) <=
-                   v2->limitBytes - std::min(v2->limitBytes, v2->usedBytes)
-               ? v1
-               : v2;
+    return CgroupLevels{levelDirs(fsRoot, *mountinfo, *cgroups, true), levelDirs(fsRoot, *mountinfo, *cgroups, false)};
+}
+
+std::optional<MemoryLimit> readCgroupLimits(const CgroupLevels& levels) {
+    // A machine may have both hierarchies (a hybrid setup); the level with less room left binds, v1 on a tie.
+    std::optional<MemoryLimit> tightest;
+    tightestLevel(levels.v1, true, tightest);
+    tightestLevel(levels.v2, false, tightest);
+    return tightest;
+}
+
+std::optional<MemoryLimit> readCgroupMemoryLimit(const std::string& procRoot, const std::string& fsRoot) {
+    std::optional<CgroupLevels> levels = findCgroupLevels(procRoot, fsRoot);
+    return levels ? readCgroupLimits(*levels) : std::nullopt;
 }
 
 } // namespace kelvora

@@ -111,7 +111,15 @@ std::optional<PhysicalMemory> MemoryInfoLinux::GlobalMemoryStatus() {
 }
 
 std::optional<MemoryLimit> MemoryInfoLinux::ownMemoryLimit() {
-    return readCgroupMemoryLimit(procRoot_, fsRoot_);
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowMs =
+        static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
+    if (!levels_ || nowMs - levelsFoundAtMs_ >= 1000) {
+        levels_ = findCgroupLevels(procRoot_, fsRoot_);
+        levelsFoundAtMs_ = nowMs;
+    }
+    return levels_ ? readCgroupLimits(*levels_) : std::nullopt;
 }
 
 std::optional<MemoryPressure> MemoryInfoLinux::memoryPressure() {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Meminfo.h"
 #include "platform/MemoryInfo.h"
@@ -18,6 +19,14 @@ std::optional<std::string> readSmallFile(const std::string& path);
 // The tightest memory limit of the process's cgroups (v1 memory controller and v2) and their ancestors, read through
 // <procRoot>/self/cgroup and <procRoot>/self/mountinfo; mount points are taken below `fsRoot`.
 std::optional<MemoryLimit> readCgroupMemoryLimit(const std::string& procRoot, const std::string& fsRoot);
+// The cgroup directories whose limits bind the process, deepest first, per hierarchy (empty where it has none).
+struct CgroupLevels {
+    std::vector<std::string> v1;
+    std::vector<std::string> v2;
+};
+std::optional<CgroupLevels> findCgroupLevels(const std::string& procRoot, const std::string& fsRoot);
+// The level of `levels` with the least room left, its limit and use read now.
+std::optional<MemoryLimit> readCgroupLimits(const CgroupLevels& levels);
 
 // Reads <procRoot>/meminfo with one open, one read and one close per sample, and the rest from the same /proc tree.
 class MemoryInfoLinux : public MemoryInfo {
@@ -41,6 +50,9 @@ private:
     std::string procRoot_;
     std::string fsRoot_;
     bool meminfoSwap_ = false; // a meminfo fixture's SwapFree stands for the disk swap
+    // Where the limits are read, found again after a second: a release rereads them every few blocks.
+    std::optional<CgroupLevels> levels_;
+    std::uint64_t levelsFoundAtMs_ = 0;
 };
 
 // CLOCK_BOOTTIME in milliseconds, truncated to 32 bits so it wraps like the system tick count. Unlike

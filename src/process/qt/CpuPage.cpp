@@ -4,7 +4,7 @@
 
 #include <QButtonGroup>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 
 #include "frontend/qt/Accessibility.h"
@@ -14,6 +14,7 @@
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
 #include "process/qt/ProcessListDelegate.h"
+#include "process/qt/ProcessListModel.h"
 #include "settings/StringTable.h"
 
 namespace kelvora {
@@ -21,25 +22,23 @@ namespace kelvora {
 // The list rebuild's view of the page: the list, the count line and the main window's painting.
 class CpuPage::ListView : public ProcessListView {
 public:
-    ListView(QWidget* mainWindow, QListWidget* list, QLabel* countLabel, const StringTable& strings)
-        : mainWindow_(mainWindow), list_(list), countLabel_(countLabel), strings_(strings) {}
+    ListView(QWidget* mainWindow, QListView* list, ProcessListModel* rows, QLabel* countLabel,
+             const StringTable& strings)
+        : mainWindow_(mainWindow), list_(list), rows_(rows), countLabel_(countLabel), strings_(strings) {}
 
     void suspendPainting() override {
         if (mainWindow_)
             mainWindow_->setUpdatesEnabled(false);
     }
     void resumePainting() override {
+        rows_->endRebuild(); // the list hears of a rebuild once, with every row in place
         if (mainWindow_)
             mainWindow_->setUpdatesEnabled(true);
     }
-    void clearRows() override { list_->clear(); }
-    void addRow(const std::string& text) override {
-        list_->addItem(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    }
-    void replaceRow(int index, const std::string& text) override {
-        list_->item(index)->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
-    }
-    int rowCount() const override { return list_->count(); }
+    void clearRows() override { rows_->beginRebuild(); }
+    void addRow(const std::string& text) override { rows_->append(text); }
+    void replaceRow(int index, const std::string& text) override { rows_->replace(index, text); }
+    int rowCount() const override { return rows_->rowCount(); }
     void setCountText(const std::string& text) override {
         countLabel_->setText(uiText(text));
         // The list is named by its count line, so the name follows the count.
@@ -48,7 +47,8 @@ public:
 
 private:
     QWidget* mainWindow_;
-    QListWidget* list_;
+    QListView* list_;
+    ProcessListModel* rows_;
     QLabel* countLabel_;
     const StringTable& strings_;
 };
@@ -81,13 +81,15 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
     OptionFocus_[1] = makeOption(this, focusGroup_, "OptionFocus1", 1);
     ProcessesLabel_ = makeLabel(this, "ProcessesLabel");
 
-    ProcessList_ = placeControl(new QListWidget(this), cpuPageControls(), "ProcessList");
-    ProcessList_->setSortingEnabled(false);
+    ProcessList_ = placeControl(new QListView(this), cpuPageControls(), "ProcessList");
+    ProcessList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ProcessList_->setUniformItemSizes(true); // one size for every row keeps a rebuild of many rows cheap
+    rows_ = new ProcessListModel(ProcessList_);
+    ProcessList_->setModel(rows_);
     listDelegate_ = new ProcessListDelegate(ProcessList_);
     ProcessList_->setItemDelegate(listDelegate_);
 
-    listView_ = std::make_unique<ListView>(mainWindow_, ProcessList_, ProcessesLabel_, services_.strings);
+    listView_ = std::make_unique<ListView>(mainWindow_, ProcessList_, rows_, ProcessesLabel_, services_.strings);
     optimizer_ =
         std::make_unique<PriorityOptimizer>(services_.strings, services_.processes, services_.foreground, *listView_);
 

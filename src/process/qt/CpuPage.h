@@ -7,13 +7,14 @@
 
 class QButtonGroup;
 class QLabel;
-class QListWidget;
+class QListView;
 class QRadioButton;
 
 namespace kelvora {
 
 class PriorityOptimizer;
 class ProcessListDelegate;
+class ProcessListModel;
 
 // The CPU page's controls (inside page container x2): priority choices and the process list.
 class CpuPage : public QWidget {
@@ -32,7 +33,8 @@ public:
 
     // The policy and its state (BackgroundClass, ForegroundClass, LastForegroundWindow, TotalRunningProcess).
     PriorityOptimizer& optimizer() { return *optimizer_; }
-    QListWidget* processList() const { return ProcessList_; }
+    QListView* processList() const { return ProcessList_; }
+    const ProcessListModel& processRows() const { return *rows_; }
     QLabel* processesLabel() const { return ProcessesLabel_; }
 
 private:
@@ -53,7 +55,8 @@ private:
     QRadioButton* OptionFocus_[2] = {};
     QButtonGroup* nonFocusGroup_ = nullptr;
     QButtonGroup* focusGroup_ = nullptr;
-    QListWidget* ProcessList_ = nullptr;
+    QListView* ProcessList_ = nullptr;
+    ProcessListModel* rows_ = nullptr;
     ProcessListDelegate* listDelegate_ = nullptr;
     std::unique_ptr<ListView> listView_;
     std::unique_ptr<PriorityOptimizer> optimizer_;

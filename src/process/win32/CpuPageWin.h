@@ -1,6 +1,6 @@
 #pragma once
 
-#include <memory>
+#include <optional>
 
 #include "frontend/AppServices.h"
 #include "process/PriorityOptimizer.h"
@@ -17,14 +17,11 @@ public:
 
     bool create(HWND parent, const ControlSpec& container);
     win32::Window& window() { return window_; }
-    // Both option pairs at their first choice, the list's tab stops, the first list.
+    // Both option pairs at their first choice, then the first list.
     void setDefaults();
     PriorityOptimizer& optimizer() { return optimizer_; }
 
 private:
-    void onCommand(const char* control, int code);
-    void showOption(const char* first, const char* second, int index);
-
     // ProcessListView
     void suspendPainting() override;
     void resumePainting() override;
@@ -37,6 +34,10 @@ private:
     AppServices& services_;
     win32::Window window_;
     PriorityOptimizer optimizer_;
+    std::optional<win32::OptionGroup> nonFocus_;
+    std::optional<win32::OptionGroup> focus_;
+    win32::ColumnList* list_ = nullptr;
+    win32::Label* count_ = nullptr;
 };
 
 } // namespace kelvora

@@ -9,7 +9,6 @@
 #include "update/Download.h"
 #include "update/UpdateWindowControls.h"
 #include "update/UpdateWindowSteps.h"
-#include "win32ui/Colour.h"
 
 namespace kelvora {
 
@@ -23,7 +22,6 @@ using updatewindow::kProgressStepMs;
 constexpr int kClientWidth = kUpdateClientWidth;
 constexpr int kClientHeight = kUpdateClientHeight;
 constexpr DWORD kWaitSliceMs = 100;
-constexpr COLORREF kBarColour = win32::colourOf(palette::kGauge);
 
 } // namespace
 
@@ -56,6 +54,7 @@ UpdateWindowWin::~UpdateWindowWin() {
 }
 
 bool UpdateWindowWin::start(HWND owner) {
+    owner_ = owner;
     if (variant_ == CheckVariant::Silent) {
         runCheck();
         return true;
@@ -64,31 +63,30 @@ bool UpdateWindowWin::start(HWND owner) {
                                 WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kClientWidth, kClientHeight, nullptr, owner))
         return false;
     window_.addControls(updateWindowControls(), services_.strings);
+    window_.setCursor(LoadCursorW(nullptr, IDC_WAIT));
+    progressBar_ = &window_.replace<win32::Gauge>("PB1", win32::Gauge::Direction::Right);
     // The drawn progress bar is named by the line above it.
-    window_.setText("PB1", services_.strings[findControl(updateWindowControls(), "lblInfo").slot]);
-    window_.hooks.command = [this](const char* control, int code) {
-        if (std::string_view(control) == "cmdCanc" && code == BN_CLICKED)
-            cancel();
-    };
-    window_.hooks.timer = [this](UINT_PTR id) { onTimer(id); };
-    window_.hooks.draw = [this](const char* control, HDC dc, const RECT& area) { return draw(control, dc, area); };
-    window_.hooks.message = [this](UINT message, WPARAM wParam, LPARAM, LRESULT&) {
-        // The close box and Escape cancel exactly like the button, so no check goes on behind a hidden window.
-        if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
-            cancel();
-            return true;
-        }
-        return false;
+    progressBar_->setText(services_.strings[findControl(updateWindowControls(), "lblInfo").slot]);
+    // Cancel, Enter on it, Escape and the close box end the check alike, so none goes on behind a hidden window.
+    auto& cancelButton = window_.get<win32::PushButton>("cmdCanc");
+    cancelButton.onClick = [this] { cancel(); };
+    window_.onEscape = [this] { cancel(); };
+    window_.onTimer = [this](UINT_PTR id) { onTimer(id); };
+    window_.onMessage = [this](UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message != WM_CLOSE)
+            return false;
+        cancel();
+        return true;
     };
     SetTimer(window_.handle(), kCheckTimer, kCheckDelayMs, nullptr);
     SetTimer(window_.handle(), kProgressTimer, kProgressStepMs, nullptr);
     ShowWindow(window_.handle(), SW_SHOW);
-    SetFocus(window_.control("cmdCanc"));
+    window_.focus(cancelButton);
     return true;
 }
 
 void UpdateWindowWin::bringForward() const {
-    if (window_.handle())
+    if (window_.open())
         SetForegroundWindow(window_.handle());
 }
 
@@ -102,30 +100,17 @@ void UpdateWindowWin::onTimer(UINT_PTR id) {
             return;
         }
         progress_ = updatewindow::progressAfterTick(progress_);
-        window_.redraw("PB1");
+        progressBar_->setBar(kProgressFull, 0, progress_);
     }
-}
-
-bool UpdateWindowWin::draw(const char* control, HDC dc, const RECT& area) {
-    if (std::string_view(control) != "PB1")
-        return false;
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    FrameRect(dc, &area, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    RECT bar{area.left + 1, area.top + 1, area.left + 1 + MulDiv(area.right - area.left - 2, progress_, kProgressFull),
-             area.bottom - 1};
-    HBRUSH brush = CreateSolidBrush(kBarColour);
-    FillRect(dc, &bar, brush);
-    DeleteObject(brush);
-    return true;
 }
 
 void UpdateWindowWin::cancel() {
     closing_ = true;
     downloader_.cancel();
-    if (window_.handle() && IsWindow(window_.handle())) {
+    if (window_.open()) {
         KillTimer(window_.handle(), kCheckTimer);
         KillTimer(window_.handle(), kProgressTimer);
-        DestroyWindow(window_.handle());
+        window_.close();
     }
 }
 
@@ -140,8 +125,13 @@ void UpdateWindowWin::runCheck() {
     done_ = true;
 }
 
+HWND UpdateWindowWin::boxOwner() const {
+    // The silent check has no window of its own: its question belongs to the main window.
+    return window_.open() ? window_.handle() : owner_;
+}
+
 bool UpdateWindowWin::askYesNo(const std::string& text) {
-    HWND owner = IsWindow(window_.handle()) ? window_.handle() : nullptr;
+    HWND owner = boxOwner();
     return MessageBoxW(owner, win32::wide(text).c_str(), win32::wide(kAppTitle).c_str(),
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1) == IDYES;
 }
@@ -149,7 +139,7 @@ bool UpdateWindowWin::askYesNo(const std::string& text) {
 void UpdateWindowWin::showInformation(const std::string& text) {
     // The silent check reports nothing but a newer version.
     if (variant_ == CheckVariant::OnDemand)
-        win32::messageBox(IsWindow(window_.handle()) ? window_.handle() : nullptr, text, MB_ICONINFORMATION);
+        win32::messageBox(boxOwner(), text, MB_ICONINFORMATION);
 }
 
 bool UpdateWindowWin::closing() const {

@@ -33,7 +33,8 @@ public:
     UpdateWindowWin(AppServices& services, CheckVariant variant);
     ~UpdateWindowWin() override;
 
-    // The check on demand shows its window over `owner` and starts after a short delay; the silent one starts now.
+    // The check on demand shows its window over `owner` and starts after a short delay; the silent one starts now,
+    // its question over `owner`.
     bool start(HWND owner);
     void bringForward() const;
     // Cancel, Escape, the window's close and the main window's unload: the check ends at once.
@@ -45,7 +46,7 @@ public:
 private:
     void runCheck();
     void onTimer(UINT_PTR id);
-    bool draw(const char* control, HDC dc, const RECT& area);
+    HWND boxOwner() const;
 
     bool askYesNo(const std::string& text) override;
     void showInformation(const std::string& text) override;
@@ -54,7 +55,9 @@ private:
 
     AppServices& services_;
     CheckVariant variant_;
+    HWND owner_ = nullptr;
     win32::Window window_;
+    win32::Gauge* progressBar_ = nullptr;
     UpdateDownloaderWin downloader_;
     int progress_ = 0;
     bool checking_ = false;

@@ -1,7 +1,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
@@ -73,11 +73,11 @@ TEST_F(CpuPageTest, DefaultsApplyThePolicyAndListTheClassesInForce) {
     EXPECT_EQ(processes.find(100)->priorityClass, NORMAL_PRIORITY_CLASS);
     EXPECT_EQ(processes.find(200)->priorityClass, ABOVE_NORMAL_PRIORITY_CLASS);
 
-    QListWidget* list = child<QListWidget>("ProcessList");
-    ASSERT_EQ(list->count(), 2);
+    QAbstractItemModel* rows = child<QListView>("ProcessList")->model();
+    ASSERT_EQ(rows->rowCount(), 2);
     // The row keeps its tab; the path is cut at 60 characters.
-    EXPECT_EQ(list->item(0)->text(), "/usr/bin/kelvora2008\tNormal");
-    EXPECT_EQ(list->item(1)->text(),
+    EXPECT_EQ(rows->index(0, 0).data().toString(), "/usr/bin/kelvora2008\tNormal");
+    EXPECT_EQ(rows->index(1, 0).data().toString(),
               QString::fromStdString(processes.find(200)->path->substr(0, 60)) + "\tAbove normal");
     EXPECT_EQ(child<QLabel>("ProcessesLabel")->text(), "Processes: 2 running");
     EXPECT_EQ(page.optimizer().TotalRunningProcess, 2);
@@ -99,7 +99,8 @@ TEST_F(CpuPageTest, ClickingAChoiceAppliesItAtOnce) {
     child<QRadioButton>("OptionFocus1")->click();
     EXPECT_EQ(page.optimizer().ForegroundClass, NORMAL_PRIORITY_CLASS);
     EXPECT_EQ(processes.find(200)->priorityClass, NORMAL_PRIORITY_CLASS);
-    EXPECT_EQ(child<QListWidget>("ProcessList")->item(1)->text().section(QLatin1Char('\t'), 1), "Normal");
+    EXPECT_EQ(child<QListView>("ProcessList")->model()->index(1, 0).data().toString().section(QLatin1Char('\t'), 1),
+              "Normal");
 
     // The timer's check with the same window does nothing.
     const int before = processes.walks;
@@ -111,7 +112,7 @@ TEST_F(CpuPageTest, TheClassColumnStartsAtTheTabStopOrStaysInView) {
     page.setDefaults();
     mainWindow.show(); // lays the list's viewport out
     QCoreApplication::processEvents();
-    QListWidget* list = child<QListWidget>("ProcessList");
+    QListView* list = child<QListView>("ProcessList");
     auto* delegate = qobject_cast<ProcessListDelegate*>(list->itemDelegate());
     ASSERT_NE(delegate, nullptr);
     const QFontMetrics metrics(list->font());
