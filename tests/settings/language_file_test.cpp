@@ -9,6 +9,7 @@
 #include "platform/fake/FakeRegistry.h"
 #include "settings/Language.h"
 #include "settings/LanguageSetting.h"
+#include "settings/RegistrySettings.h"
 #include "settings/StringTable.h"
 
 namespace kelvora {
@@ -171,12 +172,17 @@ TEST_F(LoadLanguageTest, StoredLanguageIsLoadedWithoutMessage) {
     EXPECT_EQ(table[101], "Już działa");
 }
 
-TEST_F(LoadLanguageTest, BlankNameCountsAsAbsent) {
-    ASSERT_TRUE(saveCurLang(registry, "   "));
-    load();
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(readCurLang(registry), "English");
-    EXPECT_EQ(table[101], "Already running");
+TEST_F(LoadLanguageTest, ABlankNameOrANumberCountsAsAbsent) {
+    for (const std::uint32_t type : {REG_SZ, REG_DWORD}) {
+        ASSERT_TRUE(SaveRegSetting(registry, kAppTitle, kSettingsSection, kCurLangValue, type == REG_SZ ? "   " : "5",
+                                   kHkeyCurrentUser, kSettingsBaseKey, type));
+        EXPECT_EQ(readCurLang(registry), "") << type;
+        messages.clear();
+        load();
+        EXPECT_EQ(messages.size(), 1u) << type;
+        EXPECT_EQ(readCurLang(registry), "English");
+        EXPECT_EQ(table[101], "Already running");
+    }
 }
 
 TEST_F(LoadLanguageTest, UnwritableStoreWarnsAtEveryStartAndLeavesTheTableEmpty) {

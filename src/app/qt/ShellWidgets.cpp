@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
 
 #include "app/Navigation.h"
 #include "app/ShellLogic.h"
@@ -138,6 +139,16 @@ LinkLabel::LinkLabel(QWidget* parent) : WrapLabel(parent) {
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    if (wordWrap()) {
+        WrapLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(), text(),
+                          foregroundRole());
 }
 
 void LinkLabel::activate() {

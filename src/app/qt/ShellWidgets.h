@@ -82,6 +82,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // A one-line caption is drawn as a plain label draws it: Qt places the text of a label that takes the focus a
+    // pixel higher.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     ClickTracker click_;

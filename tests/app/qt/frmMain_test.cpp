@@ -1,6 +1,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -236,6 +237,33 @@ TEST_F(MainWindowTest, CaptionsComeFromTheTableAsPlainTextWithLineBreaks) {
     EXPECT_EQ(child<QLabel>("Label9")->textFormat(), Qt::PlainText);
     EXPECT_EQ(child<QMenu>("prog1")->title(), QStringLiteral("&Program"));
     EXPECT_EQ(child<QLabel>("Label8")->text(), QStringLiteral("Zamknij"));
+}
+
+// The first and last rows of dark pixels in the widget's drawing.
+std::pair<int, int> inkRows(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                top = top < 0 ? y : top;
+                bottom = y;
+            }
+    return {top, bottom};
+}
+
+TEST_F(MainWindowTest, NavigationCaptionsSitOnThePlainLabelsRows) {
+    platform.strings.set(187, "Informacje");
+    load();
+    auto* item = child<QLabel>("Label3");
+    WrapLabel plain(item->parentWidget());
+    plain.setGeometry(item->geometry());
+    plain.setFont(item->font());
+    plain.setText(item->text());
+    const auto rows = inkRows(&plain);
+    ASSERT_GE(rows.first, 0);
+    EXPECT_EQ(inkRows(item), rows);
 }
 
 TEST_F(MainWindowTest, PicturesThatMeanSomethingCarryAccessibleNames) {
