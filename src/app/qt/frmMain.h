@@ -104,8 +104,8 @@ private:
     void updateForegroundPriority() override;
     void retryHeldPriorityChanges() override;
     // ShellTimers
-    void start(ShellTimer timer, int intervalMs) override;
-    void stop(ShellTimer timer) override;
+    void start(ShellTimer which, int intervalMs) override;
+    void stop(ShellTimer which) override;
     QTimer& timer(ShellTimer timer) { return timer == ShellTimer::Global ? GlobalTimer_ : Timer3_; }
 
     AppServices& services_;
