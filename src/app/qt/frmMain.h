@@ -112,6 +112,7 @@ private:
     ShellActions& actions_;
     BlockAllocator* blocks_;
     ShellController controller_;
+    QPoint dragOffset_; // from the window's place to the pointer, while it is dragged
     QTimer GlobalTimer_;
     QTimer Timer3_;
 
