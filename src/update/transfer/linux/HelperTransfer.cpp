@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/OomScore.h"
 #include "update/transfer/linux/FetchAnswer.h"
 
 extern char** environ;
@@ -98,7 +99,9 @@ bool spawnHelper(const std::string& helperPath, const std::string& url, const Tr
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    const int result = posix_spawn(&run.pid, helperPath.c_str(), &actions, nullptr, argv.data(), environ);
+    int result = 0;
+    spawnWithOrdinaryOomScore(
+        [&] { result = posix_spawn(&run.pid, helperPath.c_str(), &actions, nullptr, argv.data(), environ); });
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (result != 0) {
