@@ -53,13 +53,13 @@ target_include_directories(kelvora_test_support PUBLIC src tests)
 target_compile_definitions(kelvora_test_support PUBLIC
     KELVORA_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}"
     KELVORA_BINARY_DIR="Z:${CMAKE_BINARY_DIR}")
-target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock)
+target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock ws2_32)
 
 # The logic suites, as on Linux; the tests of the Linux backends and the libcurl transfer lie in linux/ folders.
 # One ctest entry per program: every Wine start costs about a second.
 foreach(sub IN LISTS KELVORA_SUBSYSTEMS ITEMS platform)
-    file(GLOB unit_tests CONFIGURE_DEPENDS tests/${sub}/*_test.cpp tests/${sub}/windows/*_test.cpp
-         tests/${sub}/*/windows/*_test.cpp)
+    file(GLOB_RECURSE unit_tests CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR} tests/${sub}/*_test.cpp)
+    list(FILTER unit_tests EXCLUDE REGEX "/(qt|win32|linux)/")
     if(unit_tests)
         add_executable(test_${sub} ${unit_tests})
         target_compile_options(test_${sub} PRIVATE ${KELVORA_WARNINGS})

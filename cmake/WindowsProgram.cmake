@@ -56,8 +56,14 @@ endif()
 # The program as the installer installs it, end to end under Wine on a virtual X display.
 find_program(KELVORA_XVFB Xvfb)
 find_program(KELVORA_XDOTOOL xdotool)
+# The probe reads the program's controls from another process of the same prefix.
+add_executable(kelvora_window_probe tests/e2e/windows/probe/WindowProbe.cpp)
+target_compile_options(kelvora_window_probe PRIVATE ${KELVORA_WARNINGS} -municode)
+target_link_options(kelvora_window_probe PRIVATE -municode)
+target_link_libraries(kelvora_window_probe PRIVATE user32)
 if(KELVORA_MAKENSIS AND KELVORA_XVFB AND KELVORA_XDOTOOL)
     add_test(NAME windows.e2e.program
-        COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/windows/test_wine_program.py ${KELVORA_SETUP})
+        COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/windows/test_wine_program.py ${KELVORA_SETUP}
+                $<TARGET_FILE:kelvora_window_probe>)
     set_tests_properties(windows.e2e.program PROPERTIES TIMEOUT 300 LABELS windows)
 endif()

@@ -63,7 +63,8 @@ Control* Control::of(HWND hwnd) {
 
 void Control::create(const wchar_t* windowClass, DWORD style, const std::wstring& caption, bool subclass) {
     hwnd_ = CreateWindowExW(0, windowClass, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0,
-                            1, 1, window_.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+                            1, 1, window_.handle(), fromParam<HMENU>(static_cast<INT_PTR>(window_.takeControlId())),
+                            GetModuleHandleW(nullptr), nullptr);
     SetPropW(hwnd_, kControlProperty, this);
     if (subclass)
         SetWindowSubclass(hwnd_, &Control::subclassProcedure, 0, reinterpret_cast<DWORD_PTR>(this));

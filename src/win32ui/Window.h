@@ -64,6 +64,8 @@ public:
     }
 
     HWND handle() const { return hwnd_; }
+    // Controls are numbered in the order they are made, which is the order of their tables.
+    UINT takeControlId() { return nextControlId_++; }
     bool open() const { return hwnd_ != nullptr; }
     void close();
     UINT dpi() const { return dpi_; }
@@ -106,6 +108,7 @@ private:
     COLORREF backgroundColour_;
     Brush background_;
     HCURSOR cursor_ = nullptr;
+    UINT nextControlId_ = 100;
     HWND focused_ = nullptr; // the control that had the focus when the window was last deactivated
 };
 

@@ -5,7 +5,10 @@ Memory page reached by Tab and Enter alone and "Optimize!" claiming and freeing 
 machine, another language saved on the settings page, a second copy refused while the first runs, the window's close
 ending the program, the next start speaking the saved language, Cancel ending at once a check the server never
 answers, "Exit" ending the program, and the silent uninstall removing the program and its "Apps & features" entry
-while the language choice stays."""
+while the language choice stays. Then the keys and drawing: Enter and Escape in the main window open nothing and
+end nothing, Enter on an option does nothing while the arrows move within its group, Escape and Enter on the focused
+button close About and the update window, Tab visits each page's controls in the order of its control table, the
+process list draws its class column, "Go >>" is drawn and the next-timed line is empty at start."""
 
 import http.server
 import threading
@@ -20,10 +23,14 @@ import time
 import unittest
 
 SETUP = None
+PROBE = None
 UNINSTALL_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvora 2008"
 SETTINGS_KEY = "HKCU\\Software\\Talvek\\Kelvora 2008\\Settings"
 CLIENT = (568, 358)
 MIB = 1024  # in kB
+LINK = (160, 120, 205)
+# The controls that take the focus on each page, in table order (the tab control of the page comes first).
+PAGE_STOPS = [1, 3, 6, 2]
 
 
 def status_kb(pid, field):
@@ -143,6 +150,104 @@ class WineProgramTest(unittest.TestCase):
         subprocess.run(["xdotool", "windowactivate", "--sync", box[0], "key", key], env=self.env, timeout=30)
         wait_for(lambda: box[0] not in self.windows())
 
+    def probe(self, what):
+        """The main window's controls as the probe reads them: (class, id, checked, visible, (x, y, w, h), text),
+        and the list rows."""
+        lines = self.wine(PROBE, what).stdout.splitlines()
+        controls, rows = [], []
+        for line in lines:
+            if line.startswith("row "):
+                rows.append(line[4:])
+                continue
+            fields = line.split(" ", 8)
+            controls.append((fields[0], int(fields[1]), fields[2] == "1", fields[3] == "1",
+                             tuple(int(v) for v in fields[4:8]), fields[8] if len(fields) > 8 else ""))
+        return controls, rows
+
+    def client_pixels(self, window, place):
+        """The RGB pixels of a client rectangle (x, y, w, h) of the main window, from a screenshot."""
+        info = subprocess.run(["xwininfo", "-id", window], env=self.env, capture_output=True, text=True).stdout
+        fields = dict(line.strip().split(": ", 1) for line in info.splitlines() if ": " in line)
+        left = int(fields["Absolute upper-left X"]) + place[0]
+        top = int(fields["Absolute upper-left Y"]) + int(fields["Height"]) - CLIENT[1] + place[1]
+        crop = "%dx%d+%d+%d" % (place[2], place[3], left, top)
+        raw = subprocess.run(["import", "-window", "root", "-crop", crop, "-depth", "8", "rgb:-"], env=self.env,
+                             capture_output=True, timeout=30).stdout
+        return [tuple(raw[i:i + 3]) for i in range(0, len(raw) - 2, 3)]
+
+    def test_keys_tab_order_and_drawing(self):
+        self.wine(SETUP, "/S", settle=True)
+        self.program = self.install_location() + "\\kelvora2008.exe"
+        self.wine("reg", "add", SETTINGS_KEY, "/v", "curLang", "/t", "REG_SZ", "/d", "English", "/f")
+        silent = socket.create_server(("127.0.0.1", 0))  # the silent check waits for ever, quietly
+        self.addCleanup(silent.close)
+        self.env["KELVORA_VENDOR_URL"] = "http://127.0.0.1:%d" % silent.getsockname()[1]
+        child = self.start()
+        main = wait_for(lambda: [w for w, size in self.windows().items() if self.is_main(size)])[0]
+        time.sleep(1)
+
+        # Enter right after the start and Escape: the program goes on, no other window opens (no Readme).
+        shown = set(self.xdotool("search", "--onlyvisible", "--name", "."))
+        self.keys(main, "Return", "Escape")
+        time.sleep(1.5)
+        self.assertIsNone(child.poll())
+        self.assertEqual(set(self.xdotool("search", "--onlyvisible", "--name", ".")), shown)
+
+        controls, rows = self.probe("controls")
+        texts = [c[5] for c in controls]
+        # The next timed release is off: its line is empty, not a heading without a time.
+        self.assertFalse([t for t in texts if t.startswith("Next timed optimization")])
+        # Every row is a path, a tab and a class name, and the class is drawn at the row's right end.
+        self.assertTrue(rows and all("\t" in row for row in rows), rows)
+        self.assertIn(rows[0].rsplit("\t", 1)[1], ["Idle", "Below normal", "Normal", "Above normal", "High"])
+        self.click(main, 60, 143)  # the CPU page
+        listbox = next(c for c in self.probe("controls")[0] if c[0] == "ListBox")[4]
+        row = (listbox[0] + listbox[2] * 3 // 4, listbox[1] + 2, listbox[2] // 4 - 20, 15)
+        self.assertGreater(sum(1 for p in self.client_pixels(main, row) if sum(p) < 300), 10)
+        # "Go >>" on the update tile is drawn in the link colour.
+        go = next(c for c in controls if c[5] == "Go >>" and c[4][0] < 176)[4]
+        self.assertGreater(sum(1 for p in self.client_pixels(main, go)
+                               if all(abs(a - b) < 40 for a, b in zip(p, LINK))), 10)
+
+        # Tab visits the navigation column, then the shown page's controls in their table's order, one stop for
+        # each option group.
+        for page, stops in enumerate(PAGE_STOPS):
+            self.click(main, 60, 119 + 24 * page)
+            tabs = self.probe("tabs")[0]
+            self.assertEqual([t[5] for t in tabs[:7]], texts[:6] + ["Check for updates..."])
+            ids = [t[1] for t in tabs[7:]]
+            self.assertEqual(len(ids), stops, tabs)
+            self.assertEqual(ids, sorted(ids))
+
+        # On the memory page Enter on the chosen level does nothing; the arrows move to the level above.
+        self.click(main, 60, 167)
+        for _ in range(8):
+            if [c for c in self.probe("focus")[0] if c[5] == "Best"]:
+                break
+            self.keys(main, "Tab")
+        self.keys(main, "Return", "Up")
+        time.sleep(1)
+        self.assertIsNone(child.poll())
+        self.assertEqual(set(self.xdotool("search", "--onlyvisible", "--name", ".")), shown)
+        checked = [c[5] for c in self.probe("controls")[0] if c[2] and c[3] and c[5] in ("Fast", "Normal", "Best")]
+        self.assertEqual(checked, ["Normal"])
+
+        # About: Enter on its focused OK closes it, and so does Escape.
+        for key in ("Return", "Escape"):
+            self.click(main, 60, 215)
+            about = wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", "^Kelvora 2008 - About"))
+            time.sleep(0.5)
+            self.keys(about[0], key)
+            wait_for(lambda: not self.xdotool("search", "--onlyvisible", "--name", "^Kelvora 2008 - About"), 5)
+        # The update window: Escape, and Enter on its focused Cancel, close it while the check waits.
+        for key in ("Escape", "Return"):
+            self.click(main, 120, 300)
+            update = wait_for(lambda: [w for w, size in self.windows().items() if not self.is_main(size)])
+            time.sleep(0.5)
+            self.keys(update[0], key)
+            wait_for(lambda: update[0] not in self.windows(), 5)
+        self.assertIsNone(child.poll())
+
     def test_install_first_start_second_copy_and_uninstall(self):
         self.wine(SETUP, "/S", settle=True)
         folder = self.install_location()
@@ -205,4 +310,5 @@ class WineProgramTest(unittest.TestCase):
 
 if __name__ == "__main__":
     SETUP = sys.argv.pop(1)
+    PROBE = sys.argv.pop(1)
     unittest.main()
