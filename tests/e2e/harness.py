@@ -474,3 +474,15 @@ def value_changes_while(act, role, enough, timeout=10):
     while time.monotonic() < deadline and changes.count(True) < enough:
         GLib.MainContext.default().iteration(False) or time.sleep(0.01)
     return changes.count(True)
+
+
+def main(**kwargs):
+    """unittest.main for a test script run by ctest: exits 77 (the tests' SKIP_RETURN_CODE) when nothing failed but
+    something was skipped, so ctest reports the script as skipped instead of passed."""
+    result = unittest.main(exit=False, **kwargs).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped:
+        print(f"skipped: {len(result.skipped)} of {result.testsRun}", file=sys.stderr)
+        sys.exit(77)
+    sys.exit(0)
