@@ -542,23 +542,24 @@ Gauge::Gauge(Window& window, const ControlSpec& spec, Direction direction)
 }
 
 void Gauge::setBar(int scale, int top, int height) {
-    if (scale == scale_ && top == top_ && height == height_)
-        return;
     scale_ = scale;
     top_ = top;
     height_ = height;
-    // Only the gauge is drawn again, over itself: no erase, nothing else of the window.
+    RECT area{};
+    GetClientRect(handle(), &area);
+    const RECT bar = barIn(area);
+    // Only the gauge is drawn again, over itself (no erase, nothing else of the window), and only when the bar
+    // covers other pixels: a release of many blocks moves it a pixel every few blocks.
+    if (EqualRect(&bar, &drawnBar_))
+        return;
+    drawnBar_ = bar;
     InvalidateRect(handle(), nullptr, FALSE);
 }
 
-void Gauge::draw(const DRAWITEMSTRUCT& item) {
-    const RECT& area = item.rcItem;
-    fillSolid(item.hDC, area, kWindowColour);
-    const Brush frame(CreateSolidBrush(kFrameColour));
-    FrameRect(item.hDC, &area, frame.get());
-    if (scale_ <= 0 || height_ <= 0)
-        return;
+RECT Gauge::barIn(const RECT& area) const {
     RECT bar{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
+    if (scale_ <= 0 || height_ <= 0)
+        return RECT{};
     if (direction_ == Direction::Up) {
         const int inner = bar.bottom - bar.top;
         bar.top += MulDiv(top_, inner, scale_);
@@ -568,7 +569,17 @@ void Gauge::draw(const DRAWITEMSTRUCT& item) {
         bar.left += MulDiv(top_, inner, scale_);
         bar.right = std::min<LONG>(bar.right, bar.left + MulDiv(height_, inner, scale_));
     }
-    fillSolid(item.hDC, bar, kGaugeColour);
+    return bar;
+}
+
+void Gauge::draw(const DRAWITEMSTRUCT& item) {
+    const RECT& area = item.rcItem;
+    fillSolid(item.hDC, area, kWindowColour);
+    const Brush frame(CreateSolidBrush(kFrameColour));
+    FrameRect(item.hDC, &area, frame.get());
+    drawnBar_ = barIn(area);
+    if (!IsRectEmpty(&drawnBar_))
+        fillSolid(item.hDC, drawnBar_, kGaugeColour);
 }
 
 // StatusLine

@@ -223,7 +223,10 @@ public:
     void setBar(int scale, int top, int height);
 
 private:
+    RECT barIn(const RECT& area) const;
+
     Direction direction_;
+    RECT drawnBar_{};
     int scale_ = 0;
     int top_ = 0;
     int height_ = 0;
