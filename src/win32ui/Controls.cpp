@@ -492,20 +492,38 @@ void ColumnList::draw(const DRAWITEMSTRUCT& item) {
     const std::size_t tab = row.rfind(L'\t');
     constexpr UINT kLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     if (tab != std::wstring::npos) {
-        // The last column at the right edge; the columns before it have what is left, cut with an ellipsis.
+        // The last column ends at the right edge; the columns before it have what is left, cut with an ellipsis.
         const std::wstring last = row.substr(tab + 1);
-        RECT lastBox = box;
-        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &lastBox, kLine | DT_CALCRECT);
-        const int lastWidth = lastBox.right - lastBox.left;
-        RECT right = box;
-        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &right, kLine | DT_RIGHT);
-        box.right = std::max(box.left, box.right - lastWidth - 3 * margin);
+        RECT column = box;
+        column.left = std::max(box.left, box.right - lastColumnWidth(item.hDC, last));
+        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &column, kLine);
+        box.right = std::max(box.left, column.left - 2 * margin);
         row.resize(tab);
         std::replace(row.begin(), row.end(), L'\t', L' ');
     }
     DrawTextW(item.hDC, row.c_str(), static_cast<int>(row.size()), &box, kLine | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+void ColumnList::setLastColumnTexts(const std::vector<std::string>& texts) {
+    lastColumnTexts_.clear();
+    for (const std::string& text : texts)
+        lastColumnTexts_.push_back(wide(text));
+    redraw();
+}
+
+int ColumnList::lastColumnWidth(HDC dc, const std::wstring& shown) const {
+    int widest = 0;
+    auto measure = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    };
+    measure(shown);
+    for (const std::wstring& text : lastColumnTexts_)
+        measure(text);
+    return widest;
 }
 
 void ColumnList::clear() {
