@@ -11,10 +11,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string_view>
 #include <utility>
+
+#include "platform/linux/CpuWeights.h"
 
 namespace kelvora {
 namespace {
@@ -188,7 +191,8 @@ private:
 
 class LinuxProcesses : public Processes {
 public:
-    explicit LinuxProcesses(LinuxProcessesOptions options) : options_(std::move(options)) {
+    explicit LinuxProcesses(LinuxProcessesOptions options)
+        : options_(std::move(options)), weights_(options_.procRoot, options_.cgroupRoot) {
         if (!options_.setThreadNice)
             options_.setThreadNice = defaultSetThreadNice;
         if (!options_.procRoot.empty() && options_.procRoot.back() == '/')
@@ -271,6 +275,12 @@ public:
         }
         if (autogroupEnabled_)
             holdGroupNice(pid, stat.session, nice);
+        if (!weights_.apply(pid, nice) && !saidUnreachable_) {
+            saidUnreachable_ = true;
+            std::fprintf(stderr, "Kelvora 2008: process %u runs in a cpu cgroup whose weight this program may not "
+                                 "change, so its priority class has no effect against applications in other "
+                                 "groups.\n", pid);
+        }
         return ok;
     }
 
@@ -376,6 +386,8 @@ private:
     }
 
     LinuxProcessesOptions options_;
+    CpuWeights weights_; // put back when the program ends
+    bool saidUnreachable_ = false;
     bool autogroupEnabled_ = false;
     std::map<long, int> groupNice_;         // session -> its group's nice, as last read or written in this walk
     std::vector<HeldGroupNice> heldGroups_; // most recently asked first, one per session

@@ -36,6 +36,8 @@ struct LinuxProcessesOptions {
     std::function<bool(pid_t tid, int nice)> setThreadNice;
     // Sets a session group's nice through one of its processes; 0 or the errno (EAGAIN: not now, try later).
     std::function<int(std::uint32_t pid, int nice)> setGroupNice;
+    // Where the cgroup file systems are mounted: an application's own cpu cgroup gets the weight of its class.
+    std::string cgroupRoot = "/sys/fs/cgroup";
     // The display server and compositor processes; empty means asking the peers of our display sockets.
     std::function<std::vector<std::uint32_t>()> displayServers;
 };

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/fake/FakeProcesses.h"
+#include "platform/linux/CpuWeights.h"
 #include "platform/linux/ProcessesLinux.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
@@ -272,6 +273,46 @@ TEST_F(FixtureProcTest, TheDisplayServerAndRealtimeProcessesAreLeftAlone) {
     for (const std::string& row : view.rows)
         EXPECT_EQ(row.find("compositor"), std::string::npos) << row;
     EXPECT_EQ(proc.read("80/autogroup"), "/autogroup-80 nice 0\n");
+}
+
+// Between applications in cpu cgroups of their own nice does nothing: their groups' weights carry the classes, and
+// what the program set goes back at its end unless someone has changed it since.
+TEST_F(FixtureProcTest, ApplicationsInCpuCgroupsOfTheirOwnGetTheWeightOfTheirClass) {
+    EXPECT_EQ(cgroupV2WeightOfNice(0), 100);
+    EXPECT_EQ(cgroupV2WeightOfNice(10), 11);
+    EXPECT_EQ(cgroupV2WeightOfNice(-10), 932);
+    EXPECT_EQ(cgroupV2WeightOfNice(19), 1);
+    EXPECT_EQ(cgroupV1SharesOfNice(19), 15);
+    const std::string cg = temp.path() + "/cg";
+    const auto put = [](const std::string& path, const std::string& text) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path) << text;
+    };
+    put(cg + "/user.slice/app-editor.scope/cpu.weight", "100\n"); // v2, delegated to the user
+    put(cg + "/cpu/app-player/cpu.shares", "1024\n");              // v1
+    put(cg + "/user.slice/own.scope/cpu.weight", "100\n");         // the program's own group
+    put(temp.path() + "/self/cgroup", "1:cpu:/\n0::/user.slice/own.scope\n");
+    put(temp.path() + "/10/cgroup", "1:cpu:/\n0::/user.slice/app-editor.scope\n");
+    put(temp.path() + "/70/cgroup", "2:cpu,cpuacct:/app-player\n0::/\n");
+    put(temp.path() + "/50/cgroup", "1:cpu:/\n0::/user.slice/own.scope\n");
+    auto settings = options(false);
+    settings.cgroupRoot = cg;
+    auto processes = createLinuxProcesses(settings);
+    StringTable strings;
+    fake::FakeForegroundWindows foreground;
+    foreground.owners[foreground.foreground = 0x70] = 70;
+    NullView view;
+    PriorityOptimizer optimizer(strings, *processes, foreground, view);
+    optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
+    optimizer.UpdateForegroundPriority();
+    EXPECT_EQ(proc.read("cg/user.slice/app-editor.scope/cpu.weight"), "11");
+    EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "3121"); // the foreground: above normal
+    EXPECT_EQ(proc.read("cg/user.slice/own.scope/cpu.weight"), "100\n");
+
+    put(cg + "/user.slice/app-editor.scope/cpu.weight", "50\n"); // someone else's choice now
+    processes.reset();
+    EXPECT_EQ(proc.read("cg/user.slice/app-editor.scope/cpu.weight"), "50\n");
+    EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "1024");
 }
 
 TEST_F(FixtureProcTest, TheClassIsReadFromPolicyAndNice) {
