@@ -70,7 +70,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${KELVORA_PACKAGE_NAME})
 set(CPACK_PACKAGE_VENDOR Talvek)
 set(CPACK_PACKAGE_CONTACT "Talvek <support@talvek.example>")
-set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}${PROJECT_VERSION_TWEAK}")
+set(CPACK_PACKAGE_VERSION "${KELVORA_VERSION_TEXT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "memory release and foreground priority for the desktop")
 # Lines under 80 characters: the control file shows them as written.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

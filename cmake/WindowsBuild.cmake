@@ -2,13 +2,17 @@
 # mingw-w64 (cmake/mingw-w64-x86_64.cmake) and run under Wine by ctest. The Qt windows stay on Linux.
 find_package(Threads REQUIRED)
 
-# Every folder of src/ but the platform layer and the window classes is a subsystem of the logic.
-file(GLOB KELVORA_SUBSYSTEMS LIST_DIRECTORIES true RELATIVE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/src/*)
-list(FILTER KELVORA_SUBSYSTEMS EXCLUDE REGEX "^platform$|^win32ui$|\\.")
-
 # GoogleTest from the source Debian ships, built for Windows alongside the project.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# Found in src/googletest of the prefix this CMake belongs to, where Debian's libgtest-dev puts them.
+cmake_path(GET CMAKE_COMMAND PARENT_PATH host_bin)
+cmake_path(GET host_bin PARENT_PATH host_prefix)
+find_path(KELVORA_GTEST_SOURCE_DIR CMakeLists.txt PATHS ${host_prefix}/src/googletest
+          NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH DOC "GoogleTest's sources, built for Windows (libgtest-dev)")
+if(NOT KELVORA_GTEST_SOURCE_DIR)
+    message(FATAL_ERROR "GoogleTest's sources not found: install libgtest-dev (tools/deps) or set KELVORA_GTEST_SOURCE_DIR")
+endif()
+add_subdirectory(${KELVORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
 # Wide Win32 calls throughout; UTF-8 inside the program.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
@@ -16,13 +20,13 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 file(GLOB KELVORA_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platform/windows/*.cpp)
 add_library(kelvora_platform STATIC ${KELVORA_PLATFORM_SOURCES})
 target_include_directories(kelvora_platform PUBLIC src)
-target_compile_options(kelvora_platform PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_platform PRIVATE kelvora_warnings)
 target_link_libraries(kelvora_platform PUBLIC Threads::Threads psapi advapi32 shell32 user32)
 
 file(GLOB KELVORA_FAKE_SOURCES CONFIGURE_DEPENDS src/platform/fake/*.cpp)
 add_library(kelvora_platform_fake STATIC ${KELVORA_FAKE_SOURCES})
 target_include_directories(kelvora_platform_fake PUBLIC src)
-target_compile_options(kelvora_platform_fake PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_platform_fake PRIVATE kelvora_warnings)
 target_link_libraries(kelvora_platform_fake PUBLIC kelvora_platform)
 
 # The logic as on Linux, with the WinHTTP transfer in place of the libcurl one.
@@ -33,7 +37,7 @@ foreach(sub IN LISTS KELVORA_SUBSYSTEMS)
 endforeach()
 add_library(kelvora_logic STATIC ${KELVORA_LOGIC_SOURCES})
 target_include_directories(kelvora_logic PUBLIC src)
-target_compile_options(kelvora_logic PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_logic PRIVATE kelvora_warnings)
 target_compile_definitions(kelvora_logic PUBLIC
     KELVORA_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
     KELVORA_VERSION_MINOR=${PROJECT_VERSION_MINOR}
@@ -53,16 +57,16 @@ target_include_directories(kelvora_test_support PUBLIC src tests)
 target_compile_definitions(kelvora_test_support PUBLIC
     KELVORA_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}"
     KELVORA_BINARY_DIR="Z:${CMAKE_BINARY_DIR}")
-target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock)
+target_link_libraries(kelvora_test_support PUBLIC kelvora_logic kelvora_platform kelvora_platform_fake gtest gmock ws2_32)
 
 # The logic suites, as on Linux; the tests of the Linux backends and the libcurl transfer lie in linux/ folders.
 # One ctest entry per program: every Wine start costs about a second.
 foreach(sub IN LISTS KELVORA_SUBSYSTEMS ITEMS platform)
-    file(GLOB unit_tests CONFIGURE_DEPENDS tests/${sub}/*_test.cpp tests/${sub}/windows/*_test.cpp
-         tests/${sub}/*/windows/*_test.cpp)
+    file(GLOB_RECURSE unit_tests CONFIGURE_DEPENDS RELATIVE ${CMAKE_SOURCE_DIR} tests/${sub}/*_test.cpp)
+    list(FILTER unit_tests EXCLUDE REGEX "/(qt|win32|linux)/")
     if(unit_tests)
         add_executable(test_${sub} ${unit_tests})
-        target_compile_options(test_${sub} PRIVATE ${KELVORA_WARNINGS})
+        target_link_libraries(test_${sub} PRIVATE kelvora_warnings)
         target_link_libraries(test_${sub} PRIVATE kelvora_test_support gtest_main)
         # Suites named after a Linux backend test that backend (filesystem_test.cpp holds one beside portable ones).
         add_test(NAME windows.${sub} COMMAND test_${sub} --gtest_filter=-Linux*)
@@ -72,7 +76,8 @@ endforeach()
 
 # The child the Win32 contract tests start (test_platform finds it beside itself).
 add_executable(kelvora_contract_helper tests/platform/windows/helper/ContractHelper.cpp)
-target_compile_options(kelvora_contract_helper PRIVATE ${KELVORA_WARNINGS} -municode)
+target_compile_options(kelvora_contract_helper PRIVATE -municode)
+target_link_libraries(kelvora_contract_helper PRIVATE kelvora_warnings)
 target_link_options(kelvora_contract_helper PRIVATE -municode)
 target_link_libraries(kelvora_contract_helper PRIVATE kelvora_platform)
 if(TARGET test_platform)
@@ -88,7 +93,7 @@ set(KELVORA_LINUX_BUILD_DIR "${CMAKE_SOURCE_DIR}/build" CACHE PATH "The Linux bu
 set(KELVORA_WINE_LENIENT_HTTP
     "-HostileServerTest.EndlessOrHugeHeaders*:HostileServerTest.ACutOffStatusLine*:HostileServerTest.AContentLength*")
 add_executable(kelvora_winhttp_fetch tests/update/transfer/windows/WinHttpFetch.cpp)
-target_compile_options(kelvora_winhttp_fetch PRIVATE ${KELVORA_WARNINGS})
+target_link_libraries(kelvora_winhttp_fetch PRIVATE kelvora_warnings)
 target_link_libraries(kelvora_winhttp_fetch PRIVATE kelvora_logic kelvora_platform)
 add_test(NAME windows.update.hostile_servers
     COMMAND ${CMAKE_COMMAND} -E env

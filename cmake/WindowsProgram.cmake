@@ -17,20 +17,22 @@ add_custom_command(OUTPUT ${KELVORA_ARTWORK}
 add_custom_target(kelvora_artwork DEPENDS ${KELVORA_ARTWORK})
 
 file(GLOB KELVORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32ui/*.cpp src/*/win32/*.cpp)
-add_executable(kelvora2008 WIN32 ${KELVORA_WIN32_SOURCES} resources/windows/kelvora2008.rc)
+configure_file(resources/windows/kelvora2008.rc.in ${CMAKE_BINARY_DIR}/kelvora2008.rc @ONLY)
+add_executable(kelvora2008 WIN32 ${KELVORA_WIN32_SOURCES} ${CMAKE_BINARY_DIR}/kelvora2008.rc)
 add_dependencies(kelvora2008 kelvora_artwork kelvora_languages)
-set_source_files_properties(resources/windows/kelvora2008.rc PROPERTIES
+set_source_files_properties(${CMAKE_BINARY_DIR}/kelvora2008.rc PROPERTIES
     OBJECT_DEPENDS "${KELVORA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/windows/kelvora2008.manifest")
 target_include_directories(kelvora2008 PRIVATE ${KELVORA_ARTWORK_DIR} ${CMAKE_SOURCE_DIR}/resources/windows)
 target_compile_definitions(kelvora2008 PRIVATE WINVER=0x0A00)
-target_compile_options(kelvora2008 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${KELVORA_WARNINGS} -municode>)
+target_compile_options(kelvora2008 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode>)
+target_link_libraries(kelvora2008 PRIVATE kelvora_warnings)
 target_link_options(kelvora2008 PRIVATE -municode -mwindows)
 target_link_libraries(kelvora2008 PRIVATE kelvora_logic kelvora_platform comctl32 gdi32 user32)
 
 # The portable zip (kelvora2008.exe and languages/) and the NSIS installer, from one stripped staging folder.
 set(KELVORA_STAGE ${CMAKE_BINARY_DIR}/stage)
-set(KELVORA_ZIP ${CMAKE_BINARY_DIR}/kelvora2008-2.40-portable.zip)
-set(KELVORA_SETUP ${CMAKE_BINARY_DIR}/kelvora2008-2.40-setup.exe)
+set(KELVORA_ZIP ${CMAKE_BINARY_DIR}/kelvora2008-${KELVORA_VERSION_TEXT}-portable.zip)
+set(KELVORA_SETUP ${CMAKE_BINARY_DIR}/kelvora2008-${KELVORA_VERSION_TEXT}-setup.exe)
 add_custom_target(kelvora_zip ALL
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${KELVORA_STAGE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KELVORA_STAGE}
@@ -45,7 +47,9 @@ find_program(KELVORA_MAKENSIS makensis)
 if(KELVORA_MAKENSIS)
     add_custom_target(kelvora_installer ALL
         COMMAND ${KELVORA_MAKENSIS} -V2 -WX -DSTAGE=${KELVORA_STAGE} -DOUTFILE=${KELVORA_SETUP}
-                -DICON=${KELVORA_ARTWORK_DIR}/kelvora.ico ${CMAKE_SOURCE_DIR}/packaging/windows/kelvora2008.nsi
+                -DICON=${KELVORA_ARTWORK_DIR}/kelvora.ico
+                -DVERSION=${PROJECT_VERSION} -DVERSION_TEXT=${KELVORA_VERSION_TEXT}
+                ${CMAKE_SOURCE_DIR}/packaging/windows/kelvora2008.nsi
         DEPENDS kelvora_zip
         BYPRODUCTS ${KELVORA_SETUP}
         COMMENT "Building the installer with NSIS")
@@ -58,7 +62,8 @@ find_program(KELVORA_XVFB Xvfb)
 find_program(KELVORA_XDOTOOL xdotool)
 # The probe reads the program's controls from another process of the same prefix.
 add_executable(kelvora_window_probe tests/e2e/windows/probe/WindowProbe.cpp)
-target_compile_options(kelvora_window_probe PRIVATE ${KELVORA_WARNINGS} -municode)
+target_compile_options(kelvora_window_probe PRIVATE -municode)
+target_link_libraries(kelvora_window_probe PRIVATE kelvora_warnings)
 target_link_options(kelvora_window_probe PRIVATE -municode)
 target_link_libraries(kelvora_window_probe PRIVATE user32)
 if(KELVORA_MAKENSIS AND KELVORA_XVFB AND KELVORA_XDOTOOL)

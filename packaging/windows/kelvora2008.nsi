@@ -1,6 +1,7 @@
 ; The per-user installer of Kelvora 2008: no administrator rights, the user's programs folder, a Start-menu
 ; shortcut and an uninstaller listed under "Apps & features". /S installs and uninstalls silently.
-; makensis -DSTAGE=<folder with kelvora2008.exe and languages\> -DOUTFILE=<setup.exe> kelvora2008.nsi
+; makensis -DSTAGE=<folder with kelvora2008.exe and languages\> -DOUTFILE=<setup.exe> -DICON=<.ico>
+;          -DVERSION=<2.4.0.0> -DVERSION_TEXT=<2.40> kelvora2008.nsi
 ; A 64-bit installer for the 64-bit program (it also runs under a 64-bit-only Wine).
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -16,13 +17,13 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
 
-VIProductVersion "2.4.0.0"
+VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "CompanyName" "Talvek"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2008 Talvek"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
-VIAddVersionKey /LANG=1033 "FileVersion" "2.40"
-VIAddVersionKey /LANG=1033 "ProductVersion" "2.40"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION_TEXT}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION_TEXT}"
 
 Page directory
 Page instfiles
@@ -37,7 +38,7 @@ Section "Install"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\kelvora2008.exe"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "2.40"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION_TEXT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Talvek"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kelvora2008.exe"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"

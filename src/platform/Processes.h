@@ -40,6 +40,8 @@ public:
     virtual std::uint32_t GetPriorityClass() = 0;
     // False when the class could not be set (nothing else is reported).
     virtual bool SetPriorityClass(std::uint32_t priorityClass) = 0;
+    // Whether a thread of the process runs under a real-time policy (audio servers, given it by rtkit).
+    virtual bool HasRealtimeThread() { return false; }
 };
 
 // Running processes and their priority classes.
@@ -58,6 +60,9 @@ public:
     // 98/Me family: each process's executable file field (260 characters, NUL-padded) in snapshot order,
     // or nothing when no snapshot can be taken.
     virtual std::optional<std::vector<std::string>> ProcessSnapshot() = 0;
+
+    // The processes that draw every window: the display server or compositor this program is connected to.
+    virtual std::vector<std::uint32_t> DisplayServers() { return {}; }
 
     // Applies the changes the system takes only at a limited rate, which SetPriorityClass held back: the one
     // asked for last first; what is refused for now stays for the next call. Nothing to do on most systems.

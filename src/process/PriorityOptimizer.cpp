@@ -90,12 +90,18 @@ void PriorityOptimizer::listBySnapshot() {
         view_.addRow(snapshotRowText(field));
 }
 
+bool sweepLeavesAlone(std::uint32_t pid, ProcessHandle& process, const std::vector<std::uint32_t>& displayServers) {
+    return std::find(displayServers.begin(), displayServers.end(), pid) != displayServers.end() ||
+           process.HasRealtimeThread();
+}
+
 void PriorityOptimizer::listByIdentifiers(bool ListOnly) {
+    const std::vector<std::uint32_t> displayServers = processes_.DisplayServers();
     rowPids_.clear();
     unsure_.clear();
     for (std::uint32_t pid : processes_.EnumProcesses()) {
         auto process = processes_.OpenProcess(kSweepAccess, pid);
-        if (!process)
+        if (!process || sweepLeavesAlone(pid, *process, displayServers))
             continue;
         // Processes without a row get the class too. The row shows the class the sweep leaves in force, so that
         // the rebuild after the foreground change has only the rows that may differ to redo.

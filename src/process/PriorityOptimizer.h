@@ -20,6 +20,10 @@ std::string processRowText(const std::string& path, const std::string& className
 // 98/Me family: the text of a snapshot's executable field (the name up to its NUL, never the field's last character).
 std::string snapshotRowText(const std::string& exeFileField);
 
+// Whether the sweep treats the process as one it cannot open: what every window depends on (the display server
+// or compositor, anything with a real-time thread such as the audio server) must never be lowered.
+bool sweepLeavesAlone(std::uint32_t pid, ProcessHandle& process, const std::vector<std::uint32_t>& displayServers);
+
 // The process list and the foreground/background priority policy of the CPU page.
 class PriorityOptimizer {
 public:

@@ -6,6 +6,11 @@ own settings and runtime folders, and xdotool/xwininfo/xprop to look at and driv
         main = desk.wait_for_window("Kelvora 2008", pid=app.pid, kind="normal")
         desk.click_client(main, 40, 220)
 
+The program always runs in a PID namespace of the desktop's own (with its own /proc), so its priority sweep reaches
+only what the test started there, never the machine's processes; where no namespace can be made (not root, no
+unshare) start_program() skips the test with a message. `app.pid` is the program's id on the machine; window
+lookups by pid translate it to the id the program sees (and writes into _NET_WM_PID).
+
 Only processes started here are ever ended, each by its own id; everything is cleaned up on exit."""
 
 import os
@@ -16,6 +21,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 APP_TITLE = "Kelvora 2008"
 
@@ -50,6 +56,69 @@ class Window:
         return "Window(%s, %dx%d at %d,%d)" % (self.id, self.width, self.height, self.x, self.y)
 
 
+def children_of(pid):
+    """The machine's ids of the processes whose parent is `pid`."""
+    found = []
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % name) as f:
+                text = f.read()
+        except OSError:
+            continue
+        if int(text[text.rindex(")") + 2:].split()[1]) == pid:
+            found.append(int(name))
+    return found
+
+
+def namespace_pid(host_pid):
+    """The id a process has inside its own PID namespace (the last NSpid field)."""
+    with open("/proc/%d/status" % host_pid) as f:
+        for line in f:
+            if line.startswith("NSpid:"):
+                return int(line.split()[-1])
+    raise HarnessError("no NSpid line for process %d" % host_pid)
+
+
+def namespaces_permitted():
+    return os.geteuid() == 0 and shutil.which("nsenter") is not None and subprocess.run(
+        ["unshare", "--pid", "--fork", "--mount-proc", "true"], stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL).returncode == 0
+
+
+class NamespacedProgram:
+    """The program started by nsenter inside the desktop's namespace: ids, signals and the exit status are the
+    program's own (nsenter ends as its child did)."""
+
+    def __init__(self, entering):
+        self.entering = entering
+        self.pid = wait_until(lambda: (children_of(entering.pid) or [None])[0], 10, what="the program in the namespace")
+        self.ns_pid = namespace_pid(self.pid)
+        self.stdin = entering.stdin
+        self.log_path = None
+
+    @property
+    def returncode(self):
+        return self.entering.returncode
+
+    def poll(self):
+        return self.entering.poll()
+
+    def wait(self, timeout=None):
+        return self.entering.wait(timeout=timeout)
+
+    def send_signal(self, sig):
+        if self.entering.poll() is None:
+            os.kill(self.pid, sig)  # still nsenter's child, so still the program
+
+    def terminate(self):
+        self.send_signal(signal.SIGTERM)
+
+    def kill(self):
+        self.send_signal(signal.SIGKILL)
+
+
 class Desktop:
     """A context manager: Xvfb on a free display plus openbox; start_program() runs the executable there."""
 
@@ -59,6 +128,8 @@ class Desktop:
         self.processes = []  # every process started here, ended in reverse order
         self.temp = None
         self.display = None
+        self.namespace = None  # the machine's id of the namespace's first process, once one is made
+        self.ns_pids = {}  # the machine's id of each program started -> its id in the namespace
 
     # --- set-up and clean-up ---------------------------------------------------------------------------------------
 
@@ -160,10 +231,33 @@ class Desktop:
         env.setdefault("KELVORA_VENDOR_URL", "http://127.0.0.1:9")  # never the network
         log_path = os.path.join(self.temp, "program-%d.log" % len(self.processes))
         with open(log_path, "wb") as log:
-            proc = subprocess.Popen([program or self.program], env=env, stdout=log, stderr=subprocess.STDOUT)
+            proc = self.start_in_namespace([program or self.program], env=env, stdout=log, stderr=subprocess.STDOUT)
         proc.log_path = log_path  # what the program printed, for a failing test's message
+        return proc
+
+    def start_in_namespace(self, args, **popen_options):
+        """Runs `args` in the desktop's PID namespace; ended with the desktop. The process may exec the program."""
+        entering = subprocess.Popen(["nsenter", "--target", str(self._namespace()), "--pid", "--mount", "--"] + args,
+                                    **popen_options)
+        self.processes.append(entering)
+        proc = NamespacedProgram(entering)
+        self.ns_pids[proc.pid] = proc.ns_pid
         self.processes.append(proc)
         return proc
+
+    def _namespace(self):
+        """A PID namespace with its own /proc, made at the first start and ended with the desktop."""
+        if self.namespace is None:
+            if not namespaces_permitted():
+                raise unittest.SkipTest("the program must run in a PID namespace of its own, so that its priority "
+                                        "sweep never reaches this machine's processes: needs root, unshare and "
+                                        "nsenter")
+            holder = subprocess.Popen(["unshare", "--pid", "--fork", "--mount-proc", "--kill-child", "sleep",
+                                       "infinity"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.processes.insert(0, holder)  # ended last, taking whatever is left in the namespace with it
+            self.namespace = wait_until(lambda: (children_of(holder.pid) or [None])[0], 10,
+                                        what="the namespace's first process")
+        return self.namespace
 
     def start_accessibility_bus(self):
         """A private session bus with the accessibility bus on it; returns the environment that makes a program
@@ -198,7 +292,7 @@ class Desktop:
         """Visible top-level windows, by exact title and/or owning process."""
         args = ["xdotool", "search", "--all", "--onlyvisible"]
         if pid is not None:
-            args += ["--pid", str(pid)]
+            args += ["--pid", str(self.ns_pids.get(pid, pid))]  # as the program sees itself
         if name is not None:
             args += ["--name", "^%s$" % re.escape(name)]
         else:
@@ -380,3 +474,15 @@ def value_changes_while(act, role, enough, timeout=10):
     while time.monotonic() < deadline and changes.count(True) < enough:
         GLib.MainContext.default().iteration(False) or time.sleep(0.01)
     return changes.count(True)
+
+
+def main(**kwargs):
+    """unittest.main for a test script run by ctest: exits 77 (the tests' SKIP_RETURN_CODE) when nothing failed but
+    something was skipped, so ctest reports the script as skipped instead of passed."""
+    result = unittest.main(exit=False, **kwargs).result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped:
+        print(f"skipped: {len(result.skipped)} of {result.testsRun}", file=sys.stderr)
+        sys.exit(77)
+    sys.exit(0)

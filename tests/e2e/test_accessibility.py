@@ -83,4 +83,4 @@ class AccessibilityTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = harness.program_path()
-    unittest.main(verbosity=2, warnings="ignore")  # the bindings' own deprecation notes
+    harness.main(verbosity=2, warnings="ignore")  # the bindings' own deprecation notes

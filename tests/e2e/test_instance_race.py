@@ -40,11 +40,10 @@ class InstanceRaceTest(unittest.TestCase):
         copies = []
         for _ in range(2):
             log = open(os.path.join(self.desk.temp, "race-%d.log" % len(self.desk.processes)), "wb")
-            proc = subprocess.Popen(["/bin/sh", "-c", 'read gate && exec "$0"', self.desk.program], env=env,
-                                    stdin=subprocess.PIPE, stdout=log, stderr=subprocess.STDOUT)
+            proc = self.desk.start_in_namespace(["/bin/sh", "-c", 'read gate && exec "$0"', self.desk.program],
+                                                env=env, stdin=subprocess.PIPE, stdout=log, stderr=subprocess.STDOUT)
             log.close()
-            proc.log_path = log.name
-            self.desk.processes.append(proc)  # ended by the desktop if the test stops early
+            proc.log_path = log.name  # ended by the desktop if the test stops early
             copies.append(proc)
         for proc in copies:
             proc.stdin.write(b"go\n")
@@ -98,4 +97,4 @@ class InstanceRaceTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = harness.program_path()
-    unittest.main(verbosity=2)
+    harness.main(verbosity=2)

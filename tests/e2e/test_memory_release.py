@@ -83,29 +83,12 @@ class MemoryReleaseTest(unittest.TestCase):
     def test_optymalizuj_claims_the_blocks_then_frees_them(self):
         # 31 MB total, 16 MB free (half): no automatic release; the button claims 16 + 20 % of 15 = 19 blocks (38 MiB).
         peak_before = self.start(31 * 1000 * 1000 // 1024, 16 * 1000 * 1000 // 1024, 4 * 1024 * MIB)
-        time.sleep(2.5)
-        self.assertLess(status_kb(self.app.pid, "VmHWM"), peak_before + 10 * MIB, "nothing is claimed unasked")
-
         harness.click_main(self.desk, self.main, *MEMORY_NAV_LABEL)
         time.sleep(0.5)
         harness.click_main(self.desk, self.main, *OPTIMIZE_BUTTON)
         self.wait_for_peak_above(peak_before + 25 * MIB)
         peak = status_kb(self.app.pid, "VmHWM")
         self.wait_for_resident_below(peak - 25 * MIB)
-        self.assertIsNone(self.app.poll(), "the program still runs")
-
-    def test_low_free_memory_releases_by_itself_but_never_into_the_safety_reserve_and_then_backs_off(self):
-        # 41 MB total, 8 MB free (under 30 %): each refresh wants 8 + 20 % of 34 = 15 blocks (30 MiB). Without free
-        # swap that would leave less than the reserve, so nothing is claimed.
-        total_kb, avail_kb = 41 * 1000 * 1000 // 1024, 8 * 1000 * 1000 // 1024
-        peak_before = self.start(total_kb, avail_kb, 0)
-        time.sleep(3.5)
-        self.assertLess(status_kb(self.app.pid, "VmHWM"), peak_before + 10 * MIB, "the reserve stops the release")
-
-        # The release cut short holds the threshold check back, even with plenty of free swap now.
-        write_meminfo(self.meminfo, total_kb, avail_kb, 4 * 1024 * MIB)
-        time.sleep(2.5)
-        self.assertLess(status_kb(self.app.pid, "VmHWM"), peak_before + 10 * MIB, "held back")
         self.assertIsNone(self.app.poll(), "the program still runs")
 
     # Inside a real cgroup v1 memory group of 512 MiB, on a 16 GB machine a quarter free: the threshold check and the
@@ -159,4 +142,4 @@ class MemoryReleaseTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = harness.program_path()
-    unittest.main(verbosity=2)
+    harness.main(verbosity=2)

@@ -179,4 +179,4 @@ class PriorityTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

@@ -113,4 +113,4 @@ class UpdateCheckTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = harness.program_path()
-    unittest.main()
+    harness.main()

@@ -148,4 +148,4 @@ class GnomeTest(WaylandPriorityTest, unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

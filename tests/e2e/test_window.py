@@ -47,4 +47,4 @@ class WindowTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = harness.program_path()
-    unittest.main(verbosity=2)
+    harness.main(verbosity=2)

@@ -130,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkStatusRuleOnHeaderBlock(answer);
 
     const RawAnswerServer& local = server();
-    kelvora::CurlTransferOptions options;
+    kelvora::TransferOptions options;
     options.timeout = std::chrono::milliseconds(5000);
     options.maxBodyBytes = kBodyLimit;
     options.maxRedirects = 0;

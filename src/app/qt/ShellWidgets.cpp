@@ -232,24 +232,43 @@ HeldButtons heldButtons(Qt::MouseButtons buttons) {
 } // namespace
 
 void MainClientArea::mouseMoveEvent(QMouseEvent* event) {
+    const HeldButtons held = heldButtons(event->buttons());
+    const QPoint global = event->globalPosition().toPoint();
+    if (dragging_) {
+        // Another button, or none, ends the move.
+        event->accept();
+        dragging_ = startsWindowDrag(held, true);
+        if (dragging_)
+            emit dragMoved(global);
+        return;
+    }
     // Moves over labels and pages arrive here too when those ignore them; only the bare background counts.
-    const QPoint pos = event->position().toPoint();
-    if (!isBareBackground(pos))
+    if (!isBareBackground(event->position().toPoint()))
         return;
     event->accept();
-    if (startsWindowDrag(heldButtons(event->buttons()), true))
-        emit dragRequested();
+    dragging_ = startsWindowDrag(held, true);
+    if (dragging_)
+        emit dragRequested(global);
     emit backgroundHovered();
 }
 
 void MainClientArea::mousePressEvent(QMouseEvent* event) {
-    // A press on the background starts a move at once, before the first motion event.
-    const QPoint pos = event->position().toPoint();
-    if (!isBareBackground(pos))
+    if (dragging_) {
+        event->accept();
+        dragging_ = false; // a second button went down
+        return;
+    }
+    if (!isBareBackground(event->position().toPoint()))
         return;
     event->accept();
-    if (startsWindowDrag(heldButtons(event->buttons()), true))
-        emit dragRequested();
+    dragging_ = startsWindowDrag(heldButtons(event->buttons()), true);
+    if (dragging_)
+        emit dragRequested(event->globalPosition().toPoint());
+}
+
+void MainClientArea::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    QWidget::mouseReleaseEvent(event);
 }
 
 } // namespace kelvora

@@ -103,12 +103,19 @@ public:
 signals:
     // The mouse moved over the bare background.
     void backgroundHovered();
-    // The left button alone is held while moving over the bare background.
-    void dragRequested();
+    // The left button alone went down, or is held while moving, over the bare background: a move begins with the
+    // pointer at `global` (screen coordinates).
+    void dragRequested(QPoint global);
+    // The pointer moved to `global` during that move, still with the left button alone.
+    void dragMoved(QPoint global);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool dragging_ = false;
 };
 
 } // namespace kelvora

@@ -49,10 +49,15 @@ frmMain::frmMain(AppServices& services, ShellActions& actions, BlockAllocator* b
     setCentralWidget(client_);
     connect(client_, &MainClientArea::backgroundHovered, this,
             [this] { controller_.pointerOver(PointerPlace::BareBackground); });
-    connect(client_, &MainClientArea::dragRequested, this, [this] {
-        if (QWindow* handle = windowHandle())
+    connect(client_, &MainClientArea::dragRequested, this, [this](QPoint global) {
+        // Under X11 the window follows the pointer itself, so it sees a second button and stops; a Wayland client
+        // cannot place itself and hands the move to the compositor.
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            dragOffset_ = global - pos();
+        else if (QWindow* handle = windowHandle())
             handle->startSystemMove();
     });
+    connect(client_, &MainClientArea::dragMoved, this, [this](QPoint global) { move(global - dragOffset_); });
 
     buildHeader();
     buildNavigation();

@@ -104,14 +104,15 @@ private:
     void updateForegroundPriority() override;
     void retryHeldPriorityChanges() override;
     // ShellTimers
-    void start(ShellTimer timer, int intervalMs) override;
-    void stop(ShellTimer timer) override;
+    void start(ShellTimer which, int intervalMs) override;
+    void stop(ShellTimer which) override;
     QTimer& timer(ShellTimer timer) { return timer == ShellTimer::Global ? GlobalTimer_ : Timer3_; }
 
     AppServices& services_;
     ShellActions& actions_;
     BlockAllocator* blocks_;
     ShellController controller_;
+    QPoint dragOffset_; // from the window's place to the pointer, while it is dragged
     QTimer GlobalTimer_;
     QTimer Timer3_;
 

@@ -30,14 +30,25 @@ std::string hyprlandSocket() {
     return isSocketFile(runtime) ? runtime : "/tmp/hypr/" + instance + "/.socket.sock";
 }
 
+// A compositor socket is used only when no one else could have put it there (anyone may create /tmp/hypr first).
+bool usableSocket(const std::string& path) {
+    if (!isSocketFile(path))
+        return false;
+    if (isOurOwnSocket(path))
+        return true;
+    std::fprintf(stderr, "Kelvora 2008: not asking %s for the foreground window: it or a folder above it belongs "
+                         "to another user or others may write to it.\n", path.c_str());
+    return false;
+}
+
 } // namespace
 
 std::unique_ptr<ForegroundWindows> createForegroundWindows() {
     SessionFacts facts;
     facts.waylandDisplay = environment("WAYLAND_DISPLAY");
     facts.currentDesktop = environment("XDG_CURRENT_DESKTOP");
-    facts.swaySocket = isSocketFile(i3IpcSocket());
-    facts.hyprlandSocket = isSocketFile(hyprlandSocket());
+    facts.swaySocket = usableSocket(i3IpcSocket());
+    facts.hyprlandSocket = usableSocket(hyprlandSocket());
     if (!facts.waylandDisplay.empty() && !facts.swaySocket && !facts.hyprlandSocket)
         readBusFacts(facts);
     switch (chooseForegroundSource(facts)) {

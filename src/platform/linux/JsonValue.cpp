@@ -11,7 +11,7 @@ constexpr int kMaxDepth = 200; // a window tree is a few levels deep; a hostile 
 
 class JsonParser {
 public:
-    explicit JsonParser(const std::string& text) : text_(text) {}
+    JsonParser(const std::string& text, std::size_t nodeBudget) : text_(text), nodesLeft_(nodeBudget) {}
 
     std::optional<JsonValue> document() {
         JsonValue value;
@@ -48,8 +48,9 @@ private:
     }
 
     bool parseValue(JsonValue& value, int depth) {
-        if (depth > kMaxDepth)
+        if (depth > kMaxDepth || nodesLeft_ == 0)
             return false;
+        --nodesLeft_;
         skipSpace();
         if (pos_ >= text_.size())
             return false;
@@ -159,6 +160,7 @@ private:
 
     const std::string& text_;
     std::size_t pos_ = 0;
+    std::size_t nodesLeft_;
 };
 
 } // namespace
@@ -183,8 +185,8 @@ bool JsonValue::isTrue(const std::string& key) const {
     return value && value->kind == Kind::Bool && value->flag;
 }
 
-std::optional<JsonValue> parseJson(const std::string& text) {
-    return JsonParser(text).document();
+std::optional<JsonValue> parseJson(const std::string& text, std::size_t nodeBudget) {
+    return JsonParser(text, nodeBudget).document();
 }
 
 } // namespace kelvora

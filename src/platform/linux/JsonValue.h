@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,7 +27,11 @@ struct JsonValue {
     bool isTrue(const std::string& key) const;
 };
 
-// The document, or nothing when `text` is not JSON (or nests deeper than any reply we read).
-std::optional<JsonValue> parseJson(const std::string& text);
+// Enough values for a compositor's tree of thousands of windows; a reply beyond it is not one.
+constexpr std::size_t kJsonNodeBudget = 200000;
+
+// The document, or nothing when `text` is not JSON, nests deeper than any reply we read or holds more than
+// `nodeBudget` values (each costs far more memory than its text).
+std::optional<JsonValue> parseJson(const std::string& text, std::size_t nodeBudget = kJsonNodeBudget);
 
 } // namespace kelvora

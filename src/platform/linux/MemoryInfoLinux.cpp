@@ -1,4 +1,5 @@
 #include "platform/linux/MemoryInfoLinux.h"
+#include "platform/linux/OomScore.h"
 
 #include <algorithm>
 #include <array>
@@ -143,13 +144,8 @@ std::optional<int> MemoryInfoLinux::oomScoreAdjust() {
 }
 
 bool MemoryInfoLinux::setOomScoreAdjust(int value) {
-    int fd = ::open((procRoot_ + "/self/oom_score_adj").c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const std::string text = std::to_string(value) + "\n";
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    return written;
+    // Through the one place that knows the value before a release, for the children started during one.
+    return setOwnOomScoreAdjust(procRoot_ + "/self/oom_score_adj", value);
 }
 
 std::uint32_t BootTickClock::GetTickCount() {

@@ -11,10 +11,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string_view>
 #include <utility>
+
+#include "platform/linux/CpuWeights.h"
 
 namespace kelvora {
 namespace {
@@ -154,6 +157,16 @@ bool defaultSetThreadNice(pid_t tid, int nice) {
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) == 0;
 }
 
+bool realtimePolicy(int policy) {
+    return policy == SCHED_FIFO || policy == SCHED_RR || policy == SCHED_DEADLINE;
+}
+
+struct ThreadState {
+    pid_t tid;
+    int nice;
+    int policy;
+};
+
 class LinuxProcesses;
 
 class LinuxProcessHandle : public ProcessHandle {
@@ -164,17 +177,22 @@ public:
     std::optional<std::string> ExecutablePath() override { return path_; }
     std::uint32_t GetPriorityClass() override { return priorityClassFromScheduling(stat_.policy, stat_.nice); }
     bool SetPriorityClass(std::uint32_t priorityClass) override;
+    bool HasRealtimeThread() override;
 
 private:
+    const std::vector<ThreadState>& threads();
+
     LinuxProcesses& owner_;
     std::uint32_t pid_;
     StatFields stat_;
     std::optional<std::string> path_;
+    std::optional<std::vector<ThreadState>> threads_; // read once, when first needed
 };
 
 class LinuxProcesses : public Processes {
 public:
-    explicit LinuxProcesses(LinuxProcessesOptions options) : options_(std::move(options)) {
+    explicit LinuxProcesses(LinuxProcessesOptions options)
+        : options_(std::move(options)), weights_(options_.procRoot, options_.cgroupRoot) {
         if (!options_.setThreadNice)
             options_.setThreadNice = defaultSetThreadNice;
         if (!options_.procRoot.empty() && options_.procRoot.back() == '/')
@@ -240,23 +258,29 @@ public:
     // is left alone where the change could not be undone: a nice raised above what the kernel lets this program
     // lower it back to stays so for good, its process's turns in the foreground included (rtkit gives audio
     // threads a negative nice). The kernel judges a lowering against the target's RLIMIT_NICE, or our CAP_SYS_NICE.
-    bool setProcessNice(std::uint32_t pid, const StatFields& stat, int nice) {
+    bool setProcessNice(std::uint32_t pid, const StatFields& stat, const std::vector<ThreadState>& threads, int nice) {
         const std::string base = options_.procRoot + '/' + std::to_string(pid);
         std::optional<int> lowest; // read from the target's limits when a thread first needs it
         bool ok = true;
-        for (auto [tid, current] : threadNices(base, pid, stat)) {
-            if (current == nice)
+        for (const ThreadState& thread : threads) {
+            if (thread.nice == nice)
                 continue;
             if (!lowest)
                 lowest = options_.credentials.canRaisePriority ? -20 : targetLowestNice(base);
-            if (std::min(current, nice) < *lowest) {
+            if (std::min(thread.nice, nice) < *lowest) {
                 ok = false;
                 continue;
             }
-            ok &= options_.setThreadNice(tid, nice);
+            ok &= options_.setThreadNice(thread.tid, nice);
         }
         if (autogroupEnabled_)
             holdGroupNice(pid, stat.session, nice);
+        if (!weights_.apply(pid, nice) && !saidUnreachable_) {
+            saidUnreachable_ = true;
+            std::fprintf(stderr, "Kelvora 2008: process %u runs in a cpu cgroup whose weight this program may not "
+                                 "change, so its priority class has no effect against applications in other "
+                                 "groups.\n", pid);
+        }
         return ok;
     }
 
@@ -275,6 +299,43 @@ public:
         }
     }
 
+    std::vector<std::uint32_t> DisplayServers() override {
+        // Asked once: a display server outlives the program's session.
+        if (!displayServers_)
+            displayServers_ = options_.displayServers ? options_.displayServers() : displaySocketPeers();
+        return *displayServers_;
+    }
+
+    // Each thread's id, nice and policy; a process of one thread needs no more than its stat.
+    std::vector<ThreadState> threadStates(std::uint32_t pid, const StatFields& stat) {
+        const std::string base = options_.procRoot + '/' + std::to_string(pid);
+        const ThreadState mainThread{static_cast<pid_t>(pid), stat.nice, stat.policy};
+        if (stat.threads <= 1)
+            return {mainThread};
+        std::vector<ThreadState> threads;
+        if (DIR* dir = ::opendir((base + "/task").c_str())) {
+            while (dirent* entry = ::readdir(dir)) {
+                pid_t tid = 0;
+                std::string_view name = entry->d_name;
+                auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), tid);
+                if (error != std::errc() || end != name.data() + name.size())
+                    continue;
+                if (tid == mainThread.tid) {
+                    threads.push_back(mainThread);
+                    continue;
+                }
+                char buffer[1024];
+                const std::string path = base + "/task/" + std::string(name) + "/stat";
+                if (auto threadStat = parseStat(readSmallFile(path, buffer, sizeof buffer))) // ended: passed over
+                    threads.push_back({tid, threadStat->nice, threadStat->policy});
+            }
+            ::closedir(dir);
+        }
+        if (threads.empty())
+            threads.push_back(mainThread);
+        return threads;
+    }
+
 private:
     struct HeldGroupNice {
         long session;
@@ -286,35 +347,6 @@ private:
         char buffer[16];
         auto text = readSmallFile(options_.procRoot + "/sys/kernel/sched_autogroup_enabled", buffer, sizeof buffer);
         autogroupEnabled_ = !text.empty() && text[0] == '1';
-    }
-
-    // Each thread's id and nice; a process of one thread needs no more than its stat.
-    std::vector<std::pair<pid_t, int>> threadNices(const std::string& base, std::uint32_t pid, const StatFields& stat) {
-        const auto mainThread = std::make_pair(static_cast<pid_t>(pid), stat.nice);
-        if (stat.threads <= 1)
-            return {mainThread};
-        std::vector<std::pair<pid_t, int>> threads;
-        if (DIR* dir = ::opendir((base + "/task").c_str())) {
-            while (dirent* entry = ::readdir(dir)) {
-                pid_t tid = 0;
-                std::string_view name = entry->d_name;
-                auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), tid);
-                if (error != std::errc() || end != name.data() + name.size())
-                    continue;
-                if (tid == mainThread.first) {
-                    threads.push_back(mainThread);
-                    continue;
-                }
-                char buffer[1024];
-                const std::string path = base + "/task/" + std::string(name) + "/stat";
-                if (auto threadStat = parseStat(readSmallFile(path, buffer, sizeof buffer)))
-                    threads.emplace_back(tid, threadStat->nice); // a thread that has just ended is passed over
-            }
-            ::closedir(dir);
-        }
-        if (threads.empty())
-            threads.push_back(mainThread);
-        return threads;
     }
 
     int targetLowestNice(const std::string& base) {
@@ -354,23 +386,41 @@ private:
     }
 
     LinuxProcessesOptions options_;
+    CpuWeights weights_; // put back when the program ends
+    bool saidUnreachable_ = false;
     bool autogroupEnabled_ = false;
     std::map<long, int> groupNice_;         // session -> its group's nice, as last read or written in this walk
     std::vector<HeldGroupNice> heldGroups_; // most recently asked first, one per session
+    std::optional<std::vector<std::uint32_t>> displayServers_;
 };
+
+const std::vector<ThreadState>& LinuxProcessHandle::threads() {
+    if (!threads_)
+        threads_ = owner_.threadStates(pid_, stat_);
+    return *threads_;
+}
 
 bool LinuxProcessHandle::SetPriorityClass(std::uint32_t priorityClass) {
     const int nice = niceForPriorityClass(priorityClass);
-    if (!owner_.setProcessNice(pid_, stat_, nice))
+    if (!owner_.setProcessNice(pid_, stat_, threads(), nice))
         return false;
     stat_.nice = nice; // every thread has it now, the main one included
+    for (ThreadState& thread : *threads_)
+        thread.nice = nice;
     return true;
+}
+
+bool LinuxProcessHandle::HasRealtimeThread() {
+    if (realtimePolicy(stat_.policy))
+        return true;
+    const auto& all = threads();
+    return std::any_of(all.begin(), all.end(), [](const ThreadState& t) { return realtimePolicy(t.policy); });
 }
 
 } // namespace
 
 std::uint32_t priorityClassFromScheduling(int policy, int nice) {
-    if (policy == SCHED_FIFO || policy == SCHED_RR || policy == SCHED_DEADLINE)
+    if (realtimePolicy(policy))
         return REALTIME_PRIORITY_CLASS;
     if (policy == SCHED_IDLE || nice >= 15)
         return IDLE_PRIORITY_CLASS;

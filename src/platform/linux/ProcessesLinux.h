@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Processes.h"
 
@@ -35,7 +36,15 @@ struct LinuxProcessesOptions {
     std::function<bool(pid_t tid, int nice)> setThreadNice;
     // Sets a session group's nice through one of its processes; 0 or the errno (EAGAIN: not now, try later).
     std::function<int(std::uint32_t pid, int nice)> setGroupNice;
+    // Where the cgroup file systems are mounted: an application's own cpu cgroup gets the weight of its class.
+    std::string cgroupRoot = "/sys/fs/cgroup";
+    // The display server and compositor processes; empty means asking the peers of our display sockets.
+    std::function<std::vector<std::uint32_t>()> displayServers;
 };
+
+// The processes at the other end of the X display ($DISPLAY) and the Wayland display ($WAYLAND_DISPLAY), as the
+// kernel names them; only those in our PID namespace.
+std::vector<std::uint32_t> displaySocketPeers();
 
 // The /proc backend; an empty setThreadNice means setpriority(2), an empty setGroupNice a write to
 // procRoot/PID/autogroup.

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/Shell.h"
+#include "platform/linux/OomScore.h"
 
 extern char** environ;
 
@@ -69,7 +70,9 @@ private:
         std::string program = "xdg-open";
         std::string argument = target;
         char* argv[] = {program.data(), argument.data(), nullptr};
-        const int result = posix_spawnp(&pid, "xdg-open", &actions, &attributes, argv, environ);
+        int result = 0;
+        spawnWithOrdinaryOomScore(
+            [&] { result = posix_spawnp(&pid, "xdg-open", &actions, &attributes, argv, environ); });
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         return result == 0;

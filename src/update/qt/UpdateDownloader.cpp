@@ -20,7 +20,7 @@ private:
     bool& abandoned_;
 };
 
-UpdateDownloader::UpdateDownloader(CurlTransferOptions options) : Inet_(fetchHelperPath(), options) {
+UpdateDownloader::UpdateDownloader(TransferOptions options) : Inet_(fetchHelperPath(), options) {
     Inet_.setFinishedCallback([this] { events_.wake(); });
 }
 

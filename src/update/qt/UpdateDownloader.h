@@ -10,7 +10,7 @@ namespace kelvora {
 // The transfer component of an update window and the wait that keeps the window alive while it runs.
 class UpdateDownloader {
 public:
-    explicit UpdateDownloader(CurlTransferOptions options = {});
+    explicit UpdateDownloader(TransferOptions options = {});
 
     bool Pobierz(const std::string& Page, std::string& ReturnTo);
     void cancel() { Inet_.Cancel(); }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -48,6 +50,36 @@ private:
     std::string header_;
     std::string body_;
     std::size_t readPosition_ = 0;
+};
+
+// The limits every system's transfer keeps.
+struct TransferOptions {
+    std::chrono::milliseconds timeout{60000};      // the whole request
+    std::size_t maxBodyBytes = 16u * 1024u * 1024u; // a longer body fails the request
+    std::size_t maxHeaderBytes = 64u * 1024u;       // the largest response header block taken
+    unsigned maxRedirects = 5;
+};
+
+// The request lifecycle the system transfers share. Execute starts a request and returns at once; a request that
+// cannot start (a scheme other than http or https, an operation other than "GET", no resources) ends there and
+// then. Either way the finished callback runs exactly once per request, however it ends: on the transfer's own
+// thread when the request completes or fails there, on the caller's thread when Execute cannot start it or Cancel
+// ends it. Cancel never waits for the request's threads; an abandoned request never calls back.
+class ReportingTransfer : public AnswerHoldingTransfer {
+public:
+    // Set it before Execute.
+    void setFinishedCallback(std::function<void()> callback) { finishedCallback_ = std::move(callback); }
+
+protected:
+    const std::function<void()>& finishedCallback() const { return finishedCallback_; }
+    // Tells the caller, on its own thread, that a request ended here without an answer.
+    void reportEndedHere() const {
+        if (finishedCallback_)
+            finishedCallback_();
+    }
+
+private:
+    std::function<void()> finishedCallback_;
 };
 
 // Lets the user interface run while a caller waits for a transfer.

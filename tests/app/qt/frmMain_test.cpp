@@ -153,7 +153,18 @@ TEST_F(MainWindowTest, WindowMovesOnlyFromTheBareBackgroundWithTheLeftButtonAlon
         QSignalSpy drags(area(), &MainClientArea::dragRequested);
         moveOver(area(), c.where, c.buttons);
         EXPECT_EQ(drags.count(), c.drags ? 1 : 0) << c.where.x() << "," << c.where.y() << " buttons " << c.buttons;
+        apptest::sendMouse(area(), QEvent::MouseButtonRelease, c.where, Qt::LeftButton, Qt::NoButton);
     }
+    // The right button pressed during a move ends it: the window no longer follows.
+    QSignalSpy starts(area(), &MainClientArea::dragRequested);
+    QSignalSpy moves(area(), &MainClientArea::dragMoved);
+    apptest::sendMouse(area(), QEvent::MouseButtonPress, kBareBackground, Qt::LeftButton, Qt::LeftButton);
+    moveOver(area(), kBareBackground + QPoint(5, 0), Qt::LeftButton);
+    apptest::sendMouse(area(), QEvent::MouseButtonPress, kBareBackground, Qt::RightButton,
+                       Qt::LeftButton | Qt::RightButton);
+    moveOver(area(), kBareBackground + QPoint(10, 0), Qt::LeftButton | Qt::RightButton);
+    EXPECT_EQ(starts.count(), 1);
+    EXPECT_EQ(moves.count(), 1);
 }
 
 TEST_F(MainWindowTest, AboutWindowOpensOnceFromLabelAndMenu) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/fake/FakeProcesses.h"
+#include "platform/linux/CpuWeights.h"
 #include "platform/linux/ProcessesLinux.h"
 #include "process/PriorityOptimizer.h"
 #include "process/ProcessListView.h"
@@ -76,6 +77,7 @@ public:
         std::string exe = "/usr/bin/tool"; // empty: no executable link
         std::vector<int> threads{};        // the main thread is added
         int threadNice = 0;                // the other threads'
+        int threadPolicy = 0;              // the other threads'
     };
 
     void add(const Entry& e) {
@@ -90,9 +92,12 @@ public:
             stat << " 0";
         stat << ' ' << e.policy << " 0 0 0\n";
         write(dir + "/stat", stat.str());
-        for (int tid : e.threads) // of a thread the backend reads only its nice
-            write(dir + "/task/" + std::to_string(tid) + "/stat",
-                  "1 (t) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 " + std::to_string(e.threadNice) + " 1\n");
+        for (int tid : e.threads) { // of a thread the backend reads only its nice and policy
+            std::string thread = "1 (t) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 " + std::to_string(e.threadNice) + " 1";
+            for (int field = 21; field <= 40; ++field)
+                thread += " 0";
+            write(dir + "/task/" + std::to_string(tid) + "/stat", thread + ' ' + std::to_string(e.threadPolicy) + '\n');
+        }
         write(dir + "/limits", "Limit  Soft Limit  Hard Limit\nMax nice priority  20  20\n"); // back down to 0
         write(dir + "/status", "Name:\t" + e.comm + "\nState:\tS\nUid:\t" + std::to_string(e.realUid) + "\t" +
                                    std::to_string(e.effectiveUid) + "\t0\t0\nGid:\t0\t0\t0\t0\n");
@@ -154,6 +159,7 @@ protected:
             niceSet[tid] = nice;
             return true;
         };
+        options.displayServers = [this] { return displayServers; };
         return options;
     }
     std::unique_ptr<Processes> backend(bool canRaise) { return createLinuxProcesses(options(canRaise)); }
@@ -161,6 +167,7 @@ protected:
     test::TempDir temp;
     ProcFixture proc;
     std::map<pid_t, int> niceSet;
+    std::vector<std::uint32_t> displayServers;
 };
 
 TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
@@ -180,10 +187,10 @@ TEST_F(FixtureProcTest, KernelThreadsAndOtherUsersProcessesAreNeverTouched) {
     // The real-time process at nice -3 and the player's thread at -5 keep theirs: none could come back below 0.
     const std::map<pid_t, int> expected{{10, 10}, {11, 10}, {12, 10}, {30, 10}, {50, 10}, {70, 10}};
     EXPECT_EQ(niceSet, expected);
-    // Rows for readable paths only: the zombie is swept without one. A row shows the class set (the fixture's stat
-    // files do not change); the player, whose change failed in part, is read again.
+    // Rows for readable paths only: the zombie is swept without one, the real-time process left out. A row shows
+    // the class set (the fixture's stat files do not change); the player, whose change failed in part, is read again.
     EXPECT_EQ(view.rows, (std::vector<std::string>{"/usr/bin/editor\tBelow normal", "/usr/bin/tool\tBelow normal",
-                                                   "/usr/bin/audio\tReal-time", "/usr/bin/tool\tNormal"}));
+                                                   "/usr/bin/tool\tNormal"}));
 }
 
 TEST_F(FixtureProcTest, ThePrivilegeOpensOtherUsersProcessesButNeverKernelThreads) {
@@ -239,7 +246,73 @@ TEST_F(FixtureProcTest, TheForegroundGroupIsWrittenFirstAndRefusedGroupsAreRetri
         optimizer.RetryHeldChanges();
     // The foreground's group at once, then one a tick, the editor's through the zombie that shares it.
     EXPECT_EQ(written,
-              (std::vector<std::pair<std::uint32_t, int>>{{50, -5}, {70, 10}, {60, 10}, {30, 10}, {20, 10}, {1, 10}}));
+              (std::vector<std::pair<std::uint32_t, int>>{{50, -5}, {70, 10}, {30, 10}, {20, 10}, {1, 10}}));
+}
+
+// What every window depends on is left as if it could not be opened, unless it is the foreground itself.
+TEST_F(FixtureProcTest, TheDisplayServerAndRealtimeProcessesAreLeftAlone) {
+    proc.add({.pid = 80, .comm = "compositor", .session = 80, .exe = "/usr/bin/compositor"});
+    proc.add({.pid = 90, .comm = "pipewire", .session = 90, .exe = "/usr/bin/pipewire", .threads = {91},
+              .threadPolicy = SCHED_RR});
+    proc.add({.pid = 95, .comm = "game", .session = 95, .exe = "/usr/bin/game", .threads = {96},
+              .threadPolicy = SCHED_FIFO});
+    displayServers = {80};
+    StringTable strings;
+    fake::FakeForegroundWindows foreground;
+    foreground.owners[foreground.foreground = 0x95] = 95;
+    NullView view;
+    auto processes = backend(true);
+    PriorityOptimizer optimizer(strings, *processes, foreground, view);
+    optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
+    optimizer.UpdateForegroundPriority();
+    for (pid_t untouched : {80, 90, 91, 60})
+        EXPECT_EQ(niceSet.count(untouched), 0u) << untouched;
+    EXPECT_EQ(niceSet[10], 10);
+    EXPECT_EQ(niceSet[95], -5); // the foreground step reaches it all the same
+    EXPECT_EQ(niceSet[96], -5);
+    for (const std::string& row : view.rows)
+        EXPECT_EQ(row.find("compositor"), std::string::npos) << row;
+    EXPECT_EQ(proc.read("80/autogroup"), "/autogroup-80 nice 0\n");
+}
+
+// Between applications in cpu cgroups of their own nice does nothing: their groups' weights carry the classes, and
+// what the program set goes back at its end unless someone has changed it since.
+TEST_F(FixtureProcTest, ApplicationsInCpuCgroupsOfTheirOwnGetTheWeightOfTheirClass) {
+    EXPECT_EQ(cgroupV2WeightOfNice(0), 100);
+    EXPECT_EQ(cgroupV2WeightOfNice(10), 11);
+    EXPECT_EQ(cgroupV2WeightOfNice(-10), 932);
+    EXPECT_EQ(cgroupV2WeightOfNice(19), 1);
+    EXPECT_EQ(cgroupV1SharesOfNice(19), 15);
+    const std::string cg = temp.path() + "/cg";
+    const auto put = [](const std::string& path, const std::string& text) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path) << text;
+    };
+    put(cg + "/user.slice/app-editor.scope/cpu.weight", "100\n"); // v2, delegated to the user
+    put(cg + "/cpu/app-player/cpu.shares", "1024\n");              // v1
+    put(cg + "/user.slice/own.scope/cpu.weight", "100\n");         // the program's own group
+    put(temp.path() + "/self/cgroup", "1:cpu:/\n0::/user.slice/own.scope\n");
+    put(temp.path() + "/10/cgroup", "1:cpu:/\n0::/user.slice/app-editor.scope\n");
+    put(temp.path() + "/70/cgroup", "2:cpu,cpuacct:/app-player\n0::/\n");
+    put(temp.path() + "/50/cgroup", "1:cpu:/\n0::/user.slice/own.scope\n");
+    auto settings = options(false);
+    settings.cgroupRoot = cg;
+    auto processes = createLinuxProcesses(settings);
+    StringTable strings;
+    fake::FakeForegroundWindows foreground;
+    foreground.owners[foreground.foreground = 0x70] = 70;
+    NullView view;
+    PriorityOptimizer optimizer(strings, *processes, foreground, view);
+    optimizer.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
+    optimizer.UpdateForegroundPriority();
+    EXPECT_EQ(proc.read("cg/user.slice/app-editor.scope/cpu.weight"), "11");
+    EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "3121"); // the foreground: above normal
+    EXPECT_EQ(proc.read("cg/user.slice/own.scope/cpu.weight"), "100\n");
+
+    put(cg + "/user.slice/app-editor.scope/cpu.weight", "50\n"); // someone else's choice now
+    processes.reset();
+    EXPECT_EQ(proc.read("cg/user.slice/app-editor.scope/cpu.weight"), "50\n");
+    EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "1024");
 }
 
 TEST_F(FixtureProcTest, TheClassIsReadFromPolicyAndNice) {
@@ -392,6 +465,8 @@ TEST(ForegroundWindowsTest, AWindowsProcessIsTheOneTheXServerNamesNotTheOneItCla
     std::free(atom);
     std::free(xcb_get_input_focus_reply(client, xcb_get_input_focus(client), nullptr)); // all of it has arrived
     EXPECT_EQ(createForegroundWindows()->GetWindowThreadProcessId(window), static_cast<std::uint32_t>(::getpid()));
+    ::unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(displaySocketPeers(), std::vector<std::uint32_t>{static_cast<std::uint32_t>(server)}); // the sweep's
     xcb_disconnect(client);
 }
 

@@ -43,6 +43,14 @@ const char* const kSwayTree = R"({"id":1,"type":"root","focused":false,"nodes":[
    {"id":7,"type":"con","name":"first \"quoted\" \u00e9","pid":4711,"focused":false,"nodes":[]}],
    "floating_nodes":[{"id":9,"type":"floating_con","pid":4712,"focused":true,"nodes":[]}]}]}]})";
 
+// A tree whose focused window comes after `count` small values.
+std::string manyValues(std::size_t count) {
+    std::string values;
+    for (std::size_t i = 0; i < count; ++i)
+        values += "0,";
+    return R"({"id":1,"marks":[)" + values + R"(0],"nodes":[{"id":5,"focused":true,"pid":7}]})";
+}
+
 TEST(ForegroundSession, CompositorRepliesNameTheFocusedWindowAndItsOwner) {
     enum Kind { Tree, Event, Hyprland };
     struct Case {
@@ -59,6 +67,8 @@ TEST(ForegroundSession, CompositorRepliesNameTheFocusedWindowAndItsOwner) {
         {Tree, R"({"id":1,"nodes":[)", std::nullopt},
         {Tree, std::string(5000, '[') + std::string(5000, ']'), std::nullopt}, // nesting that would blow the stack
         {Tree, R"({"id":1} trailing)", std::nullopt},
+        {Tree, manyValues(1000), FocusedWindow{5, 7}},
+        {Tree, manyValues(300000), std::nullopt}, // valid, but more values than any tree: memory, not a reply
         {Event, R"({"change":"focus","container":{"id":12,"pid":99,"focused":true}})", FocusedWindow{12, 99}},
         {Event, R"({"change":"close","container":{"id":12,"pid":99}})", std::nullopt},
         {Event, R"({"change":"focus"})", std::nullopt},

@@ -19,7 +19,7 @@ TEST(ResponsiveWaitTest, TimersKeepFiringWhileTheDownloadWaitsOnAServerThatNever
     for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
         unsetenv(name);
     LocalHttpServer server([](const std::string&) { return std::nullopt; });
-    UpdateDownloader downloader(CurlTransferOptions{2000ms});
+    UpdateDownloader downloader(TransferOptions{2000ms});
 
     constexpr int kInterval = 10;
     std::vector<qint64> gaps;

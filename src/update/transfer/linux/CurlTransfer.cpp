@@ -12,7 +12,7 @@ namespace kelvora {
 
 struct CurlTransfer::Request {
     std::string url;
-    CurlTransferOptions options;
+    TransferOptions options;
     std::atomic<bool> cancelled{false};
     std::atomic<bool> finished{false};
 
@@ -57,7 +57,7 @@ std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* 
     // A line that ends in a bare LF gets its CR, so the status line always ends at the first CR LF.
     if (!line.empty() && line.back() == '\n' && (line.size() < 2 || line[line.size() - 2] != '\r'))
         line.insert(line.size() - 1, 1, '\r');
-    if (request.header.size() + line.size() > kMaxHeaderBlockBytes)
+    if (request.header.size() + line.size() > request.options.maxHeaderBytes)
         return 0; // aborts the transfer, whatever limit the libcurl build has
     request.header += line;
     return size * count;
@@ -78,7 +78,7 @@ void configure(CURL* easy, Request& request) {
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, request.options.maxRedirects);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(request.options.maxRedirects));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request.options.timeout.count()));
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -144,35 +144,31 @@ void runRequest(Request& request) {
 
 } // namespace
 
-CurlTransfer::CurlTransfer(CurlTransferOptions options) : options_(options) {}
+CurlTransfer::CurlTransfer(TransferOptions options) : options_(options) {}
 
 CurlTransfer::~CurlTransfer() {
     abandon();
-}
-
-void CurlTransfer::setFinishedCallback(std::function<void()> callback) {
-    finishedCallback_ = std::move(callback);
 }
 
 void CurlTransfer::Execute(const std::string& url, const std::string& operation) {
     abandon();
     forgetAnswer();
     if (operation != "GET") {
-        finishFailed();
+        reportEndedHere();
         return;
     }
     initialiseCurlOnce();
     auto request = std::make_shared<Request>();
     request->url = url;
     request->options = options_;
-    request->onFinished = finishedCallback_;
+    request->onFinished = finishedCallback();
     request_ = request;
     try {
         // The worker holds the request too, so it may outlive this object once abandoned.
         std::thread([request] { runRequest(*request); }).detach();
     } catch (const std::system_error&) {
         request_.reset();
-        finishFailed();
+        reportEndedHere();
     }
 }
 
@@ -188,7 +184,7 @@ bool CurlTransfer::StillExecuting() {
 
 void CurlTransfer::Cancel() {
     if (abandon())
-        finishFailed();
+        reportEndedHere();
 }
 
 bool CurlTransfer::abandon() {
@@ -203,11 +199,6 @@ bool CurlTransfer::abandon() {
     }
     request_.reset();
     return true;
-}
-
-void CurlTransfer::finishFailed() {
-    if (finishedCallback_)
-        finishedCallback_();
 }
 
 } // namespace kelvora

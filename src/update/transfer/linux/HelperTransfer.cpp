@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/OomScore.h"
 #include "update/transfer/linux/FetchAnswer.h"
 
 extern char** environ;
@@ -81,7 +82,7 @@ void readUntilEnd(Run& run) {
 }
 
 // Starts the helper with its standard output on a pipe; false when it cannot start.
-bool spawnHelper(const std::string& helperPath, const std::string& url, const CurlTransferOptions& options, Run& run) {
+bool spawnHelper(const std::string& helperPath, const std::string& url, const TransferOptions& options, Run& run) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         return false;
@@ -98,7 +99,9 @@ bool spawnHelper(const std::string& helperPath, const std::string& url, const Cu
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    const int result = posix_spawn(&run.pid, helperPath.c_str(), &actions, nullptr, argv.data(), environ);
+    int result = 0;
+    spawnWithOrdinaryOomScore(
+        [&] { result = posix_spawn(&run.pid, helperPath.c_str(), &actions, nullptr, argv.data(), environ); });
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (result != 0) {
@@ -121,25 +124,21 @@ std::string fetchHelperPath() {
         .string();
 }
 
-HelperTransfer::HelperTransfer(std::string helperPath, CurlTransferOptions options)
+HelperTransfer::HelperTransfer(std::string helperPath, TransferOptions options)
     : helperPath_(std::move(helperPath)), options_(options) {}
 
 HelperTransfer::~HelperTransfer() {
     abandon();
 }
 
-void HelperTransfer::setFinishedCallback(std::function<void()> callback) {
-    finishedCallback_ = std::move(callback);
-}
-
 void HelperTransfer::Execute(const std::string& url, const std::string& operation) {
     abandon();
     forgetAnswer();
     auto run = std::make_shared<Run>();
-    run->limit = options_.maxBodyBytes + kMaxHeaderBlockBytes + 32;
-    run->onFinished = finishedCallback_;
+    run->limit = options_.maxBodyBytes + options_.maxHeaderBytes + 32;
+    run->onFinished = finishedCallback();
     if (operation != "GET" || !spawnHelper(helperPath_, url, options_, *run)) {
-        finishFailed();
+        reportEndedHere();
         return;
     }
     run_ = run;
@@ -151,7 +150,7 @@ void HelperTransfer::Execute(const std::string& url, const std::string& operatio
         waitpid(run->pid, nullptr, 0);
         close(run->output);
         run_.reset();
-        finishFailed();
+        reportEndedHere();
     }
 }
 
@@ -167,7 +166,7 @@ bool HelperTransfer::StillExecuting() {
 
 void HelperTransfer::Cancel() {
     if (abandon())
-        finishFailed();
+        reportEndedHere();
 }
 
 bool HelperTransfer::abandon() {
@@ -181,11 +180,6 @@ bool HelperTransfer::abandon() {
     }
     run_.reset();
     return true;
-}
-
-void HelperTransfer::finishFailed() {
-    if (finishedCallback_)
-        finishedCallback_();
 }
 
 } // namespace kelvora

@@ -20,7 +20,7 @@ namespace kelvora {
 struct WinHttpTransfer::Request {
     std::recursive_mutex mutex; // recursive: a call made under it may call back on the same thread
     std::condition_variable_any ended;
-    WinHttpTransferOptions options;
+    TransferOptions options;
     std::function<void()> onFinished;
     HINTERNET session = nullptr;
     HINTERNET connection = nullptr;
@@ -201,32 +201,34 @@ void watchDeadline(std::shared_ptr<WinHttpTransfer::Request> request) {
 
 } // namespace
 
-WinHttpTransfer::WinHttpTransfer(WinHttpTransferOptions options) : options_(options) {}
+WinHttpTransfer::WinHttpTransfer(TransferOptions options) : options_(options) {}
 
 WinHttpTransfer::~WinHttpTransfer() {
     Cancel();
 }
 
-void WinHttpTransfer::setFinishedCallback(std::function<void()> callback) {
-    finishedCallback_ = std::move(callback);
-}
-
 void WinHttpTransfer::Execute(const std::string& url, const std::string& operation) {
     Cancel();
     forgetAnswer();
-    if (operation != "GET")
-        return;
-    auto request = std::make_shared<Request>();
-    request->options = options_;
-    request->onFinished = finishedCallback_;
-    std::lock_guard lock(request->mutex);
-    request->self = request; // until the request handle closes
-    if (!request->start(windows::toWide(url))) {
-        request->self.reset();
+    // A request that cannot start ends here, and its caller is told so: a waiter would otherwise wait for ever.
+    if (operation != "GET") {
+        reportEndedHere();
         return;
     }
-    request_ = request;
-    watchDeadline(request);
+    auto request = std::make_shared<Request>();
+    request->options = options_;
+    request->onFinished = finishedCallback();
+    {
+        std::lock_guard lock(request->mutex);
+        request->self = request; // until the request handle closes
+        if (request->start(windows::toWide(url))) {
+            request_ = request;
+            watchDeadline(request);
+            return;
+        }
+        request->self.reset();
+    }
+    reportEndedHere();
 }
 
 bool WinHttpTransfer::StillExecuting() {

@@ -48,7 +48,7 @@ struct Fetched {
     std::string text;
 };
 
-Fetched fetch(const std::string& url, CurlTransferOptions options = {}) {
+Fetched fetch(const std::string& url, TransferOptions options = {}) {
     CurlTransfer transfer(options);
     WaitingYield events(transfer);
     std::string text = "before";
@@ -205,7 +205,7 @@ TEST_F(DownloadTest, ARequestThatCannotStartReportsItsEndBeforeAnyWait) {
 TEST_F(DownloadTest, TheRequestTimeOutEndsTheWaitOtherwise) {
     LocalHttpServer server([](const std::string&) { return std::nullopt; });
     const auto start = std::chrono::steady_clock::now();
-    const Fetched result = fetch(server.url("/hang"), CurlTransferOptions{300ms});
+    const Fetched result = fetch(server.url("/hang"), TransferOptions{300ms});
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(result.ok);
     EXPECT_GE(waited, 250ms);

@@ -77,7 +77,7 @@ std::optional<Outcome> fetchWithCommand(const std::string& url, std::chrono::mil
 Outcome fetch(const std::string& url, std::chrono::milliseconds timeout) {
     if (auto outcome = fetchWithCommand(url, timeout))
         return *outcome;
-    CurlTransfer transfer(CurlTransferOptions{timeout});
+    CurlTransfer transfer(TransferOptions{timeout});
     SleepingYield events(transfer);
     std::string text = "before";
     const auto start = Clock::now();

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     if (argc != 3)
         return 2;
     using namespace std::chrono;
-    kelvora::WinHttpTransfer transfer(kelvora::WinHttpTransferOptions{milliseconds(std::stoi(argv[2]))});
+    kelvora::WinHttpTransfer transfer(kelvora::TransferOptions{milliseconds(std::stoi(argv[2]))});
     struct SleepingYield : kelvora::EventYield {
         std::mutex mutex;
         std::condition_variable wake;

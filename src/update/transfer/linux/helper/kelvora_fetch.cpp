@@ -18,11 +18,11 @@ int main(int argc, char** argv) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (argc != 5 || getppid() != parent)
         return 2;
-    kelvora::CurlTransferOptions options;
+    kelvora::TransferOptions options;
     try {
         options.timeout = std::chrono::milliseconds(std::stol(argv[2]));
         options.maxBodyBytes = std::stoul(argv[3]);
-        options.maxRedirects = std::stol(argv[4]);
+        options.maxRedirects = static_cast<unsigned>(std::stoul(argv[4]));
     } catch (...) {
         return 2;
     }
