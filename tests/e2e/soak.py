@@ -31,10 +31,14 @@ def descriptor_count(pid):
 
 
 def start_client(desk, title):
-    proc = subprocess.Popen(["xmessage", "-title", title, "-geometry", "+40+40", title], env=desk.base_env(),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    desk.processes.append(proc)
-    return desk.wait_for_window(title, 20)  # xmessage publishes no process id
+    """An X client in the program's namespace, so the program sees it and may change it."""
+    proc = desk.start_in_namespace(["xmessage", "-title", title, "-geometry", "+40+40", title], env=desk.base_env(),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    win = desk.wait_for_window(title, 20)
+    # xmessage publishes no process id, and the X server's ids are not the namespace's: say it as the program sees it.
+    subprocess.run(["xprop", "-id", win.id, "-f", "_NET_WM_PID", "32c", "-set", "_NET_WM_PID",
+                                 str(proc.ns_pid)], env=desk.base_env(), check=True)
+    return win
 
 
 def soak(program, minutes):
@@ -42,7 +46,9 @@ def soak(program, minutes):
         profile = desk.new_profile()
         app, main = harness.start_to_main_window(desk, profile)
         windows = [main, start_client(desk, "soak-a"), start_client(desk, "soak-b")]
-        churn = []
+        # Short-lived processes the sweep meets, started inside the namespace by one shell of its own.
+        desk.start_in_namespace(["sh", "-c", "while :; do sleep 0.3 & sleep 0.3 & sleep 0.3 & wait; done"],
+                                stdout=subprocess.DEVNULL)
         samples = []
         started = time.monotonic()
         next_switch = next_sample = started
@@ -51,8 +57,6 @@ def soak(program, minutes):
             now = time.monotonic()
             if app.poll() is not None:
                 raise harness.HarnessError("the program ended with status %s" % app.returncode)
-            churn.append(subprocess.Popen(["sleep", "0.3"]))
-            churn = [p for p in churn if p.poll() is None]
             if now >= next_switch:
                 desk.xdotool("windowactivate", windows[turn % len(windows)].id)
                 turn += 1
@@ -61,8 +65,6 @@ def soak(program, minutes):
                 samples.append((now - started, resident_kb(app.pid), descriptor_count(app.pid)))
                 next_sample += 5.0
             time.sleep(0.1)
-        for p in churn:
-            p.wait()
         if app.poll() is not None:
             raise harness.HarnessError("the program ended with status %s" % app.returncode)
         return samples
