@@ -492,20 +492,38 @@ void ColumnList::draw(const DRAWITEMSTRUCT& item) {
     const std::size_t tab = row.rfind(L'\t');
     constexpr UINT kLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     if (tab != std::wstring::npos) {
-        // The last column at the right edge; the columns before it have what is left, cut with an ellipsis.
+        // The last column ends at the right edge; the columns before it have what is left, cut with an ellipsis.
         const std::wstring last = row.substr(tab + 1);
-        RECT lastBox = box;
-        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &lastBox, kLine | DT_CALCRECT);
-        const int lastWidth = lastBox.right - lastBox.left;
-        RECT right = box;
-        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &right, kLine | DT_RIGHT);
-        box.right = std::max(box.left, box.right - lastWidth - 3 * margin);
+        RECT column = box;
+        column.left = std::max(box.left, box.right - lastColumnWidth(item.hDC, last));
+        DrawTextW(item.hDC, last.c_str(), static_cast<int>(last.size()), &column, kLine);
+        box.right = std::max(box.left, column.left - 2 * margin);
         row.resize(tab);
         std::replace(row.begin(), row.end(), L'\t', L' ');
     }
     DrawTextW(item.hDC, row.c_str(), static_cast<int>(row.size()), &box, kLine | DT_END_ELLIPSIS);
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+void ColumnList::setLastColumnTexts(const std::vector<std::string>& texts) {
+    lastColumnTexts_.clear();
+    for (const std::string& text : texts)
+        lastColumnTexts_.push_back(wide(text));
+    redraw();
+}
+
+int ColumnList::lastColumnWidth(HDC dc, const std::wstring& shown) const {
+    int widest = 0;
+    auto measure = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    };
+    measure(shown);
+    for (const std::wstring& text : lastColumnTexts_)
+        measure(text);
+    return widest;
 }
 
 void ColumnList::clear() {
@@ -542,23 +560,24 @@ Gauge::Gauge(Window& window, const ControlSpec& spec, Direction direction)
 }
 
 void Gauge::setBar(int scale, int top, int height) {
-    if (scale == scale_ && top == top_ && height == height_)
-        return;
     scale_ = scale;
     top_ = top;
     height_ = height;
-    // Only the gauge is drawn again, over itself: no erase, nothing else of the window.
+    RECT area{};
+    GetClientRect(handle(), &area);
+    const RECT bar = barIn(area);
+    // Only the gauge is drawn again, over itself (no erase, nothing else of the window), and only when the bar
+    // covers other pixels: a release of many blocks moves it a pixel every few blocks.
+    if (EqualRect(&bar, &drawnBar_))
+        return;
+    drawnBar_ = bar;
     InvalidateRect(handle(), nullptr, FALSE);
 }
 
-void Gauge::draw(const DRAWITEMSTRUCT& item) {
-    const RECT& area = item.rcItem;
-    fillSolid(item.hDC, area, kWindowColour);
-    const Brush frame(CreateSolidBrush(kFrameColour));
-    FrameRect(item.hDC, &area, frame.get());
-    if (scale_ <= 0 || height_ <= 0)
-        return;
+RECT Gauge::barIn(const RECT& area) const {
     RECT bar{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
+    if (scale_ <= 0 || height_ <= 0)
+        return RECT{};
     if (direction_ == Direction::Up) {
         const int inner = bar.bottom - bar.top;
         bar.top += MulDiv(top_, inner, scale_);
@@ -568,7 +587,17 @@ void Gauge::draw(const DRAWITEMSTRUCT& item) {
         bar.left += MulDiv(top_, inner, scale_);
         bar.right = std::min<LONG>(bar.right, bar.left + MulDiv(height_, inner, scale_));
     }
-    fillSolid(item.hDC, bar, kGaugeColour);
+    return bar;
+}
+
+void Gauge::draw(const DRAWITEMSTRUCT& item) {
+    const RECT& area = item.rcItem;
+    fillSolid(item.hDC, area, kWindowColour);
+    const Brush frame(CreateSolidBrush(kFrameColour));
+    FrameRect(item.hDC, &area, frame.get());
+    drawnBar_ = barIn(area);
+    if (!IsRectEmpty(&drawnBar_))
+        fillSolid(item.hDC, drawnBar_, kGaugeColour);
 }
 
 // StatusLine

@@ -193,8 +193,8 @@ public:
     std::function<void(int index)> onSelected;
 };
 
-// A list whose rows are columns separated by tabs: every column but the last left-aligned and cut with an ellipsis,
-// the last one right-aligned at the list's right edge, so it shows whatever the width of the first.
+// A list whose rows are columns separated by tabs: the last column starts where the widest of its expected texts
+// still ends at the list's right edge, and the columns before it are cut with an ellipsis to make room for it.
 class ColumnList : public Control {
 public:
     ColumnList(Window& window, const ControlSpec& spec);
@@ -202,6 +202,8 @@ public:
     void layout() override;
     void draw(const DRAWITEMSTRUCT& item) override;
     HBRUSH colour(HDC dc) override;
+    // The texts the last column may show; it is as wide as the widest of them.
+    void setLastColumnTexts(const std::vector<std::string>& texts);
     void clear();
     void addRow(const std::string& utf8);
     void replaceRow(int index, const std::string& utf8);
@@ -210,7 +212,10 @@ public:
     void resumePainting();
 
 private:
+    int lastColumnWidth(HDC dc, const std::wstring& shown) const;
+
     Brush background_;
+    std::vector<std::wstring> lastColumnTexts_;
 };
 
 // A bar filled in the accent colour: from the bottom (vertical) or from the left, `value` of `scale` units.
@@ -223,7 +228,10 @@ public:
     void setBar(int scale, int top, int height);
 
 private:
+    RECT barIn(const RECT& area) const;
+
     Direction direction_;
+    RECT drawnBar_{};
     int scale_ = 0;
     int top_ = 0;
     int height_ = 0;

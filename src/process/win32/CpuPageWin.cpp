@@ -1,8 +1,14 @@
 #include "process/win32/CpuPageWin.h"
 
 #include "process/CpuPageControls.h"
+#include "settings/StringTable.h"
 
 namespace kelvora {
+
+namespace {
+constexpr int kFirstClassSlot = 212; // the names of the priority classes, idle to real-time
+constexpr int kLastClassSlot = 217;
+} // namespace
 
 CpuPageWin::CpuPageWin(AppServices& services)
     : services_(services), optimizer_(services.strings, services.processes, services.foreground, *this) {}
@@ -26,6 +32,11 @@ bool CpuPageWin::create(HWND parent, const ControlSpec& container) {
         optimizer_.OptionFocus_Click(index);
     };
     list_ = &window_.get<win32::ColumnList>("ProcessList");
+    // The class column is as wide as the longest class name of the language.
+    std::vector<std::string> classNames;
+    for (int slot = kFirstClassSlot; slot <= kLastClassSlot; ++slot)
+        classNames.push_back(services_.strings[slot]);
+    list_->setLastColumnTexts(classNames);
     count_ = &window_.get<win32::Label>("ProcessesLabel");
     return true;
 }

@@ -157,7 +157,8 @@ class WineProgramTest(unittest.TestCase):
         controls, rows = [], []
         for line in lines:
             if line.startswith("row "):
-                rows.append(line[4:])
+                fields = line.split(" ", 5)
+                rows.append((tuple(int(v) for v in fields[1:5]), fields[5]))
                 continue
             fields = line.split(" ", 8)
             controls.append((fields[0], int(fields[1]), fields[2] == "1", fields[3] == "1",
@@ -197,13 +198,16 @@ class WineProgramTest(unittest.TestCase):
         texts = [c[5] for c in controls]
         # The next timed release is off: its line is empty, not a heading without a time.
         self.assertFalse([t for t in texts if t.startswith("Next timed optimization")])
-        # Every row is a path, a tab and a class name, and the class is drawn at the row's right end.
-        self.assertTrue(rows and all("\t" in row for row in rows), rows)
-        self.assertIn(rows[0].rsplit("\t", 1)[1], ["Idle", "Below normal", "Normal", "Above normal", "High"])
+        # Every row is a path, a tab and a class name, and the class is drawn at the row's right end, beyond the end
+        # of a short path.
+        self.assertTrue(rows and all("\t" in text for _, text in rows), rows)
+        self.assertIn(rows[0][1].rsplit("\t", 1)[1], ["Idle", "Below normal", "Normal", "Above normal", "High"])
         self.click(main, 60, 143)  # the CPU page
         listbox = next(c for c in self.probe("controls")[0] if c[0] == "ListBox")[4]
-        row = (listbox[0] + listbox[2] * 3 // 4, listbox[1] + 2, listbox[2] // 4 - 20, 15)
-        self.assertGreater(sum(1 for p in self.client_pixels(main, row) if sum(p) < 300), 10)
+        on_screen = [row for row in rows if row[0][1] + row[0][3] < listbox[3]]
+        place, _ = min(on_screen, key=lambda row: len(row[1]))
+        end = (listbox[0] + 1 + place[0] + place[2] - 80, listbox[1] + 1 + place[1] + 2, 76, place[3] - 4)
+        self.assertGreater(sum(1 for p in self.client_pixels(main, end) if sum(p) < 400), 5)
         # "Go >>" on the update tile is drawn in the link colour.
         go = next(c for c in controls if c[5] == "Go >>" and c[4][0] < 176)[4]
         self.assertGreater(sum(1 for p in self.client_pixels(main, go)

@@ -2,6 +2,7 @@
 // prefix: "controls" lists every control of the main window (and a list's rows), "tabs" the Tab stops in the order
 // Tab visits them, "focus" the control that has the keyboard focus. One line per item, UTF-8:
 //   class id checked visible left top width height text     (places in the main window's client pixels)
+//   row left top width height text                           (a list's row, in the list's client pixels)
 #include <windows.h>
 
 #include <cstdio>
@@ -58,7 +59,10 @@ void print(HWND main, HWND control) {
             wchar_t row[512] = {};
             if (SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 512)
                 SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row));
-            std::printf("row %s\n", utf8(row).c_str());
+            RECT place{};
+            SendMessageW(control, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&place));
+            std::printf("row %ld %ld %ld %ld %s\n", place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, utf8(row).c_str());
         }
     }
 }
