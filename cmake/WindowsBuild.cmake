@@ -1,6 +1,5 @@
 # The Windows build: the Win32 backend, the WinHTTP transfer, the logic and their tests, cross-built with
 # mingw-w64 (cmake/mingw-w64-x86_64.cmake) and run under Wine by ctest. The Qt windows stay on Linux.
-find_package(Threads REQUIRED)
 
 # GoogleTest from the source Debian ships, built for Windows alongside the project.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -17,17 +16,7 @@ add_subdirectory(${KELVORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCL
 # Wide Win32 calls throughout; UTF-8 inside the program.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
-file(GLOB KELVORA_PLATFORM_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platform/windows/*.cpp)
-add_library(kelvora_platform STATIC ${KELVORA_PLATFORM_SOURCES})
-target_include_directories(kelvora_platform PUBLIC src)
-target_link_libraries(kelvora_platform PRIVATE kelvora_warnings)
-target_link_libraries(kelvora_platform PUBLIC Threads::Threads psapi advapi32 shell32 user32)
-
-file(GLOB KELVORA_FAKE_SOURCES CONFIGURE_DEPENDS src/platform/fake/*.cpp)
-add_library(kelvora_platform_fake STATIC ${KELVORA_FAKE_SOURCES})
-target_include_directories(kelvora_platform_fake PUBLIC src)
-target_link_libraries(kelvora_platform_fake PRIVATE kelvora_warnings)
-target_link_libraries(kelvora_platform_fake PUBLIC kelvora_platform)
+target_link_libraries(kelvora_platform PUBLIC psapi advapi32 shell32 user32)
 
 # The logic as on Linux, with the WinHTTP transfer in place of the libcurl one.
 set(KELVORA_LOGIC_SOURCES)
