@@ -13,10 +13,12 @@ if(NOT KELVORA_GTEST_SOURCE_DIR)
 endif()
 add_subdirectory(${KELVORA_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
 
-# Wide Win32 calls throughout; UTF-8 inside the program.
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+# Wide Win32 calls throughout, UTF-8 inside the program: for every target that includes the Win32 headers (through
+# the backend or the logic's transfer), not for GoogleTest.
+add_library(kelvora_win32_api INTERFACE)
+target_compile_definitions(kelvora_win32_api INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
-target_link_libraries(kelvora_platform PUBLIC psapi advapi32 shell32 user32)
+target_link_libraries(kelvora_platform PUBLIC kelvora_win32_api psapi advapi32 shell32 user32)
 
 # The logic as on Linux, with the WinHTTP transfer in place of the libcurl one.
 set(KELVORA_LOGIC_SOURCES)
@@ -32,7 +34,7 @@ target_compile_definitions(kelvora_logic PUBLIC
     KELVORA_VERSION_MINOR=${PROJECT_VERSION_MINOR}
     KELVORA_VERSION_REVISION=${PROJECT_VERSION_TWEAK}
     KELVORA_DEFAULT_VENDOR_URL="${KELVORA_VENDOR_URL}")
-target_link_libraries(kelvora_logic PUBLIC Threads::Threads winhttp)
+target_link_libraries(kelvora_logic PUBLIC kelvora_win32_api Threads::Threads winhttp)
 
 enable_testing()
 
