@@ -1,8 +1,8 @@
 #include "app/qt/ShellActions.h"
 
 #include <QMessageBox>
-#include <cstdlib>
 
+#include "platform/ProcessExit.h"
 #include "settings/LanguageSetting.h"
 
 namespace kelvora {
@@ -27,7 +27,7 @@ void ShellActions::informationBox(QWidget* parent, const QString& text) {
 }
 
 void ShellActions::endProgramNow() {
-    std::_Exit(0);
+    endProcessNow();
 }
 
 } // namespace kelvora

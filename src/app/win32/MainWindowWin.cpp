@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "app/ShellLogic.h"
 #include "frontend/FixedTexts.h"
 #include "info/win32/AboutWindowWin.h"
+#include "platform/ProcessExit.h"
 #include "memory/win32/MemoryPageWin.h"
 #include "process/win32/CpuPageWin.h"
 #include "settings/LanguageSetting.h"
@@ -289,7 +289,7 @@ void MainWindowWin::messageBox(const std::string& text, MessageIcon icon) {
 }
 
 void MainWindowWin::endProgram() {
-    std::_Exit(0);
+    endProcessNow();
 }
 
 bool MainWindowWin::isBareBackground(POINT pos) const {

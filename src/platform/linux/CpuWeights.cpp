@@ -86,10 +86,15 @@ CpuWeights::CpuWeights(std::string procRoot, std::string cgroupRoot)
       ownGroups_(readText(procRoot_ + "/self/cgroup").value_or("")) {}
 
 CpuWeights::~CpuWeights() {
+    putBack();
+}
+
+void CpuWeights::putBack() {
     // A weight someone else has changed since is theirs now.
     for (const auto& [file, written] : written_)
         if (readText(file) == written.ours)
             writeText(file, written.original);
+    written_.clear();
 }
 
 std::pair<std::string, std::string> CpuWeights::weightFileOf(const std::string& cgroupText, int nice) const {

@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "platform/ProcessExit.h"
+
 namespace kelvora {
 
 // The kernel's CPU weight of a nice value (nice 0 weighs 1024; each step about 1.25 times the next).
@@ -36,11 +38,13 @@ private:
     };
     // The weight file of the process's cpu cgroup and the value for `nice`; empty when it has none of its own.
     std::pair<std::string, std::string> weightFileOf(const std::string& cgroupText, int nice) const;
+    void putBack();
 
     std::string procRoot_;
     std::string cgroupRoot_;
     std::string ownGroups_; // this program's own /proc/self/cgroup
     std::map<std::string, Written> written_;
+    ExitUndo atExit_{[this] { putBack(); }}; // "Exit" skips the destructor
 };
 
 } // namespace kelvora

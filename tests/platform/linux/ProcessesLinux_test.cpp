@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "platform/fake/FakeProcesses.h"
+#include "platform/ProcessExit.h"
 #include "platform/linux/CpuWeights.h"
 #include "platform/linux/ProcessesLinux.h"
 #include "process/PriorityOptimizer.h"
@@ -312,6 +314,19 @@ TEST_F(FixtureProcTest, ApplicationsInCpuCgroupsOfTheirOwnGetTheWeightOfTheirCla
     put(cg + "/user.slice/app-editor.scope/cpu.weight", "50\n"); // someone else's choice now
     processes.reset();
     EXPECT_EQ(proc.read("cg/user.slice/app-editor.scope/cpu.weight"), "50\n");
+    EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "1024");
+
+    // "Exit" ends the process at once, past every destructor: the weights go back all the same.
+    EXPECT_EXIT(
+        {
+            auto again = createLinuxProcesses(settings);
+            PriorityOptimizer exiting(strings, *again, foreground, view);
+            exiting.BackgroundClass = BELOW_NORMAL_PRIORITY_CLASS;
+            exiting.UpdateForegroundPriority();
+            std::fprintf(stderr, "before exit %s\n", proc.read("cg/cpu/app-player/cpu.shares").c_str());
+            endProcessNow();
+        },
+        ::testing::ExitedWithCode(0), "before exit 3121");
     EXPECT_EQ(proc.read("cg/cpu/app-player/cpu.shares"), "1024");
 }
 
