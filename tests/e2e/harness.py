@@ -237,8 +237,14 @@ class Desktop:
 
     def start_in_namespace(self, args, **popen_options):
         """Runs `args` in the desktop's PID namespace; ended with the desktop. The process may exec the program."""
-        entering = subprocess.Popen(["nsenter", "--target", str(self._namespace()), "--pid", "--mount", "--"] + args,
-                                    **popen_options)
+        # A preloaded library is the program's, not nsenter's: a sanitized one loaded into nsenter spins at its exit.
+        env = popen_options.get("env")
+        preload = []
+        if env and "LD_PRELOAD" in env:
+            env = popen_options["env"] = dict(env)
+            preload = ["env", "LD_PRELOAD=" + env.pop("LD_PRELOAD")]
+        entering = subprocess.Popen(["nsenter", "--target", str(self._namespace()), "--pid", "--mount", "--"] +
+                                    preload + args, **popen_options)
         self.processes.append(entering)
         proc = NamespacedProgram(entering)
         self.ns_pids[proc.pid] = proc.ns_pid
