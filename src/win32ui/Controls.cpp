@@ -20,18 +20,18 @@ constexpr COLORREF kPageColour = colourOf(palette::kPage);
 constexpr COLORREF kGaugeColour = colourOf(palette::kGauge);
 constexpr COLORREF kFrameColour = RGB(128, 128, 128); // the system's shadow grey round the gauges
 
-DWORD staticAlign(const ControlSpec& spec) {
+DWORD staticAlign(const ControlSpec& entry) {
     DWORD align = SS_LEFT;
-    if (spec.align != TextAlign::Left)
-        align = spec.align == TextAlign::Centre ? SS_CENTER : SS_RIGHT;
+    if (entry.align != TextAlign::Left)
+        align = entry.align == TextAlign::Centre ? SS_CENTER : SS_RIGHT;
     // One-line captions are centred vertically and never wrap; SS_CENTERIMAGE does both for text.
-    return align | (spec.wraps ? 0 : SS_CENTERIMAGE);
+    return align | (entry.wraps ? 0 : SS_CENTERIMAGE);
 }
 
-UINT textAlign(const ControlSpec& spec) {
-    UINT format = DT_NOPREFIX | (spec.wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
-    if (spec.align != TextAlign::Left)
-        format |= spec.align == TextAlign::Centre ? DT_CENTER : DT_RIGHT;
+UINT textAlign(const ControlSpec& entry) {
+    UINT format = DT_NOPREFIX | (entry.wraps ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER);
+    if (entry.align != TextAlign::Left)
+        format |= entry.align == TextAlign::Centre ? DT_CENTER : DT_RIGHT;
     return format;
 }
 
@@ -55,7 +55,7 @@ navigation::Key keyOf(WPARAM key) {
 
 // Control
 
-Control::Control(Window& window, const ControlSpec& spec) : window_(window), spec_(spec), textColour_(kTextColour) {}
+Control::Control(Window& window, const ControlSpec& entry) : window_(window), entry_(entry), textColour_(kTextColour) {}
 
 Control* Control::of(HWND hwnd) {
     return hwnd ? static_cast<Control*>(GetPropW(hwnd, kControlProperty)) : nullptr;
@@ -90,12 +90,12 @@ LRESULT Control::defaultMessage(UINT msg, WPARAM wParam, LPARAM lParam) const {
 }
 
 void Control::layout() {
-    const PixelRect place = toPixels(spec_.place);
+    const PixelRect place = toPixels(entry_.place);
     const int left = window_.scaled(place.left);
     const int top = window_.scaled(place.top);
     SetWindowPos(hwnd_, nullptr, left, top, window_.scaled(place.left + place.width) - left,
                  window_.scaled(place.top + place.height) - top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(window_.fontFor(spec_.font)), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(window_.fontFor(entry_.font)), FALSE);
 }
 
 void Control::setText(const std::string& utf8) {
@@ -146,8 +146,8 @@ void Control::drawText(HDC dc, const RECT& area, HFONT font, UINT format) const 
 
 // Label
 
-Label::Label(Window& window, const ControlSpec& spec, const std::wstring& caption) : Control(window, spec) {
-    create(L"STATIC", SS_NOPREFIX | SS_NOTIFY | staticAlign(spec), caption);
+Label::Label(Window& window, const ControlSpec& entry, const std::wstring& caption) : Control(window, entry) {
+    create(L"STATIC", SS_NOPREFIX | SS_NOTIFY | staticAlign(entry), caption);
 }
 
 void Label::command(int code) {
@@ -157,7 +157,7 @@ void Label::command(int code) {
 
 // Link
 
-Link::Link(Window& window, const ControlSpec& spec, const std::wstring& caption) : Control(window, spec) {
+Link::Link(Window& window, const ControlSpec& entry, const std::wstring& caption) : Control(window, entry) {
     create(L"BUTTON", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, caption, true);
 }
 
@@ -183,7 +183,7 @@ void Link::setUnderlined(bool underlined) {
 
 void Link::draw(const DRAWITEMSTRUCT& item) {
     fillBackground(item.hDC, item.rcItem);
-    HFONT font = window().fontFor(spec().font);
+    HFONT font = window().fontFor(entry().font);
     if (underlined_) {
         if (!underlinedFont_) {
             LOGFONTW description{};
@@ -193,13 +193,13 @@ void Link::draw(const DRAWITEMSTRUCT& item) {
         }
         font = underlinedFont_.get();
     }
-    drawText(item.hDC, item.rcItem, font, textAlign(spec()));
+    drawText(item.hDC, item.rcItem, font, textAlign(entry()));
     // A link without a cue of its own shows the system's focus frame round its text while the keyboard has it.
     if (!onFocus && (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT box = item.rcItem;
         const std::wstring shown = text();
         const Selection selected(item.hDC, font);
-        DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &box, textAlign(spec()) | DT_CALCRECT);
+        DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &box, textAlign(entry()) | DT_CALCRECT);
         box.right = std::min(box.right + 1, item.rcItem.right);
         box.bottom = std::min(box.bottom, item.rcItem.bottom);
         DrawFocusRect(item.hDC, &box);
@@ -244,7 +244,7 @@ LRESULT Link::message(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // Picture
 
-Picture::Picture(Window& window, const ControlSpec& spec) : Control(window, spec) {
+Picture::Picture(Window& window, const ControlSpec& entry) : Control(window, entry) {
     create(L"STATIC", SS_OWNERDRAW | SS_NOTIFY, L"");
 }
 
@@ -335,7 +335,7 @@ HBRUSH Picture::pattern(HDC dc) {
 
 // Line
 
-Line::Line(Window& window, const ControlSpec& spec) : Control(window, spec) {
+Line::Line(Window& window, const ControlSpec& entry) : Control(window, entry) {
     create(L"STATIC", SS_OWNERDRAW, L"");
 }
 
@@ -345,7 +345,7 @@ void Line::draw(const DRAWITEMSTRUCT& item) {
 
 // PushButton
 
-PushButton::PushButton(Window& window, const ControlSpec& spec, const std::wstring& caption) : Control(window, spec) {
+PushButton::PushButton(Window& window, const ControlSpec& entry, const std::wstring& caption) : Control(window, entry) {
     create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, caption);
 }
 
@@ -356,7 +356,7 @@ void PushButton::command(int code) {
 
 // CheckBox
 
-CheckBox::CheckBox(Window& window, const ControlSpec& spec, const std::wstring& caption) : Control(window, spec) {
+CheckBox::CheckBox(Window& window, const ControlSpec& entry, const std::wstring& caption) : Control(window, entry) {
     create(L"BUTTON", BS_CHECKBOX | WS_TABSTOP | WS_GROUP, caption);
 }
 
@@ -375,8 +375,8 @@ bool CheckBox::checked() const {
 
 // OptionButton and OptionGroup
 
-OptionButton::OptionButton(Window& window, const ControlSpec& spec, const std::wstring& caption)
-    : Control(window, spec) {
+OptionButton::OptionButton(Window& window, const ControlSpec& entry, const std::wstring& caption)
+    : Control(window, entry) {
     create(L"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP, caption);
 }
 
@@ -413,7 +413,7 @@ void OptionGroup::select(int index) {
 
 // DropList
 
-DropList::DropList(Window& window, const ControlSpec& spec) : Control(window, spec) {
+DropList::DropList(Window& window, const ControlSpec& entry) : Control(window, entry) {
     create(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, L"");
 }
 
@@ -448,8 +448,8 @@ int DropList::selected() const {
 
 // ColumnList
 
-ColumnList::ColumnList(Window& window, const ControlSpec& spec)
-    : Control(window, spec), background_(CreateSolidBrush(kWindowColour)) {
+ColumnList::ColumnList(Window& window, const ControlSpec& entry)
+    : Control(window, entry), background_(CreateSolidBrush(kWindowColour)) {
     create(L"LISTBOX",
            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER |
                WS_TABSTOP | WS_GROUP,
@@ -461,7 +461,7 @@ void ColumnList::layout() {
     HDC dc = GetDC(handle());
     TEXTMETRICW metrics{};
     {
-        const Selection selected(dc, window().fontFor(spec().font));
+        const Selection selected(dc, window().fontFor(entry().font));
         GetTextMetricsW(dc, &metrics);
     }
     ReleaseDC(handle(), dc);
@@ -484,7 +484,7 @@ void ColumnList::draw(const DRAWITEMSTRUCT& item) {
     row.resize(static_cast<std::size_t>(
         std::max<LRESULT>(SendMessageW(handle(), LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(row.data())), 0)));
 
-    const Selection selected(item.hDC, window().fontFor(spec().font));
+    const Selection selected(item.hDC, window().fontFor(entry().font));
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, chosen ? GetSysColor(COLOR_HIGHLIGHTTEXT) : textColour());
     const int margin = window().scaled(kTextMargin);
@@ -554,8 +554,8 @@ void ColumnList::resumePainting() {
 
 // Gauge
 
-Gauge::Gauge(Window& window, const ControlSpec& spec, Direction direction)
-    : Control(window, spec), direction_(direction) {
+Gauge::Gauge(Window& window, const ControlSpec& entry, Direction direction)
+    : Control(window, entry), direction_(direction) {
     create(L"STATIC", SS_OWNERDRAW, L"");
 }
 
@@ -602,7 +602,7 @@ void Gauge::draw(const DRAWITEMSTRUCT& item) {
 
 // StatusLine
 
-StatusLine::StatusLine(Window& window, const ControlSpec& spec) : Control(window, spec) {
+StatusLine::StatusLine(Window& window, const ControlSpec& entry) : Control(window, entry) {
     create(L"STATIC", SS_OWNERDRAW, L"");
     setTextColour(kGaugeColour);
 }
@@ -611,12 +611,12 @@ void StatusLine::draw(const DRAWITEMSTRUCT& item) {
     fillBackground(item.hDC, item.rcItem);
     RECT box = item.rcItem;
     box.left += window().scaled(kTextMargin);
-    drawText(item.hDC, box, window().fontFor(spec().font), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    drawText(item.hDC, box, window().fontFor(entry().font), DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // TabPage
 
-TabPage::TabPage(Window& window, const ControlSpec& spec, const std::wstring& caption) : Control(window, spec) {
+TabPage::TabPage(Window& window, const ControlSpec& entry, const std::wstring& caption) : Control(window, entry) {
     create(WC_TABCONTROLW, 0, L"", true);
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
@@ -658,7 +658,7 @@ void TabPage::paint(HDC dc) {
     FrameRect(dc, &tabBox, border.get());
     RECT join{tab.left + 1, tab.bottom, tab.right - 1, tab.bottom + 1};
     fillSolid(dc, join, colourOf(palette::kTabBackground));
-    const Selection selected(dc, window().fontFor(spec().font));
+    const Selection selected(dc, window().fontFor(entry().font));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colourOf(palette::kTabText));
     const std::wstring caption = text();

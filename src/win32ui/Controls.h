@@ -16,7 +16,7 @@ class Window;
 // the window hands each notification, colour and drawing question to the control it concerns.
 class Control {
 public:
-    Control(Window& window, const ControlSpec& spec);
+    Control(Window& window, const ControlSpec& entry);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -25,7 +25,7 @@ public:
     static Control* of(HWND hwnd);
 
     HWND handle() const { return hwnd_; }
-    const ControlSpec& spec() const { return spec_; }
+    const ControlSpec& entry() const { return entry_; }
     Window& window() const { return window_; }
 
     // Plain text (UTF-8 in); drawn controls keep it as their name for UI Automation.
@@ -64,7 +64,7 @@ private:
                                               DWORD_PTR data);
 
     Window& window_;
-    ControlSpec spec_;
+    ControlSpec entry_;
     HWND hwnd_ = nullptr;
     COLORREF textColour_;
 };
@@ -72,7 +72,7 @@ private:
 // Text; "&" is never a mnemonic. `onClick` makes it act on a click.
 class Label : public Control {
 public:
-    Label(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    Label(Window& window, const ControlSpec& entry, const std::wstring& caption);
     void command(int code) override;
     std::function<void()> onClick;
 };
@@ -80,7 +80,7 @@ public:
 // A drawn caption that takes the focus and acts on a click, Enter and Space, with the hand pointer over it.
 class Link : public Control {
 public:
-    Link(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    Link(Window& window, const ControlSpec& entry, const std::wstring& caption);
     bool interactive() const override { return true; }
     void command(int code) override;
     void draw(const DRAWITEMSTRUCT& item) override;
@@ -107,7 +107,7 @@ private:
 // than their place (strips) stretch to fill it; wider ones (the banner) are cut.
 class Picture : public Control {
 public:
-    Picture(Window& window, const ControlSpec& spec);
+    Picture(Window& window, const ControlSpec& entry);
     void setPicture(const wchar_t* resource);
     // Shows the program icon at `pixels96` square instead.
     void setIcon(int pixels96);
@@ -133,13 +133,13 @@ private:
 // A thin drawn line.
 class Line : public Control {
 public:
-    Line(Window& window, const ControlSpec& spec);
+    Line(Window& window, const ControlSpec& entry);
     void draw(const DRAWITEMSTRUCT& item) override;
 };
 
 class PushButton : public Control {
 public:
-    PushButton(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    PushButton(Window& window, const ControlSpec& entry, const std::wstring& caption);
     bool interactive() const override { return true; }
     void command(int code) override;
     std::function<void()> onClick;
@@ -147,7 +147,7 @@ public:
 
 class CheckBox : public Control {
 public:
-    CheckBox(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    CheckBox(Window& window, const ControlSpec& entry, const std::wstring& caption);
     bool interactive() const override { return true; }
     void command(int code) override;
     void setChecked(bool checked);
@@ -159,7 +159,7 @@ public:
 // One option button; an OptionGroup binds several.
 class OptionButton : public Control {
 public:
-    OptionButton(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    OptionButton(Window& window, const ControlSpec& entry, const std::wstring& caption);
     bool interactive() const override { return true; }
     void command(int code) override;
     void setChecked(bool checked);
@@ -183,7 +183,7 @@ private:
 // A drop-down list that cannot be edited.
 class DropList : public Control {
 public:
-    DropList(Window& window, const ControlSpec& spec);
+    DropList(Window& window, const ControlSpec& entry);
     bool interactive() const override { return true; }
     void layout() override;
     void command(int code) override;
@@ -197,7 +197,7 @@ public:
 // still ends at the list's right edge, and the columns before it are cut with an ellipsis to make room for it.
 class ColumnList : public Control {
 public:
-    ColumnList(Window& window, const ControlSpec& spec);
+    ColumnList(Window& window, const ControlSpec& entry);
     bool interactive() const override { return true; }
     void layout() override;
     void draw(const DRAWITEMSTRUCT& item) override;
@@ -222,7 +222,7 @@ private:
 class Gauge : public Control {
 public:
     enum class Direction { Up, Right };
-    Gauge(Window& window, const ControlSpec& spec, Direction direction);
+    Gauge(Window& window, const ControlSpec& entry, Direction direction);
     void draw(const DRAWITEMSTRUCT& item) override;
     // The bar covers units [top, top + height) of `scale`, counted from the top (Up) or from the left (Right).
     void setBar(int scale, int top, int height);
@@ -240,14 +240,14 @@ private:
 // A line of bold text drawn in the accent colour.
 class StatusLine : public Control {
 public:
-    StatusLine(Window& window, const ControlSpec& spec);
+    StatusLine(Window& window, const ControlSpec& entry);
     void draw(const DRAWITEMSTRUCT& item) override;
 };
 
 // The container of a page: one tab with its caption above the page area, drawn in the page's colours.
 class TabPage : public Control {
 public:
-    TabPage(Window& window, const ControlSpec& spec, const std::wstring& caption);
+    TabPage(Window& window, const ControlSpec& entry, const std::wstring& caption);
 
 protected:
     LRESULT message(UINT msg, WPARAM wParam, LPARAM lParam) override;

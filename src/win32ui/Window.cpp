@@ -174,7 +174,7 @@ void Window::addControls(ControlTable table, const StringTable& strings) {
 
 std::size_t Window::indexOf(std::string_view name) const {
     for (std::size_t i = 0; i < controls_.size(); ++i)
-        if (name == controls_[i]->spec().name)
+        if (name == controls_[i]->entry().name)
             return i;
     std::abort();
 }

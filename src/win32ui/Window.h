@@ -47,7 +47,7 @@ public:
     // Puts a control of kind T in the place of the one called `name`.
     template <typename T, typename... Args> T& replace(std::string_view name, Args&&... args) {
         const std::size_t index = indexOf(name);
-        auto control = std::make_unique<T>(*this, controls_[index]->spec(), std::forward<Args>(args)...);
+        auto control = std::make_unique<T>(*this, controls_[index]->entry(), std::forward<Args>(args)...);
         T& made = *control;
         DestroyWindow(controls_[index]->handle());
         controls_[index] = std::move(control);
