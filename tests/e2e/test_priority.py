@@ -84,23 +84,8 @@ class NamespacePids:
     """Maps the namespace's process ids to the machine's, through each process's NSpid line."""
 
     def __init__(self, unshare_pid):
-        init = harness.wait_until(lambda: self._children_of(unshare_pid), 10, what="the namespace's first process")
+        init = harness.wait_until(lambda: harness.children_of(unshare_pid), 10, what="the namespace's first process")
         self.link = os.readlink("/proc/%d/ns/pid" % init[0])
-
-    @staticmethod
-    def _children_of(pid):
-        found = []
-        for name in os.listdir("/proc"):
-            if not name.isdigit():
-                continue
-            try:
-                with open("/proc/%s/stat" % name) as f:
-                    text = f.read()
-            except OSError:
-                continue
-            if int(text[text.rindex(")") + 2:].split()[1]) == pid:
-                found.append(int(name))
-        return found
 
     def host_pid(self, ns_pid):
         for name in os.listdir("/proc"):
