@@ -174,6 +174,9 @@ char16_t* HugePageBlockAllocator::claimBlock() {
 #ifdef MADV_HUGEPAGE
     ::madvise(block, kMappingBytes, MADV_HUGEPAGE);
 #endif
+    // The first write picks the order in which the kernel clears the huge page: it clears the faulting end last.
+    // Faulting at the top lets it clear upwards, about twice as fast here as downwards from a fault at the bottom.
+    *static_cast<volatile char16_t*>(block + kBlockChars - 1) = u' ';
     std::fill_n(block, kBlockChars, u' ');
     return block;
 }
