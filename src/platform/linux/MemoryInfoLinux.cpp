@@ -122,7 +122,8 @@ std::optional<PhysicalMemory> MemoryInfoLinux::GlobalMemoryStatus() {
     if (!text)
         return std::nullopt;
     std::optional<PhysicalMemory> figures = parseMeminfo(*text);
-    if (figures && !meminfoSwap_) {
+    // No free swap at all leaves none on disk either, and spares reading /proc/swaps at every refresh.
+    if (figures && !meminfoSwap_ && figures->swapFreeBytes > 0) {
         std::optional<std::string> swaps = readSmallFile(procRoot_ + "/swaps");
         figures->swapFreeBytes = swaps ? parseDiskSwapFree(*swaps) : 0;
     }
