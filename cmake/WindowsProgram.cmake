@@ -16,18 +16,16 @@ add_custom_command(OUTPUT ${KELVORA_ARTWORK}
     COMMENT "Drawing the pictures and icon of the Windows resource file")
 add_custom_target(kelvora_artwork DEPENDS ${KELVORA_ARTWORK})
 
-file(GLOB KELVORA_WIN32_SOURCES CONFIGURE_DEPENDS src/win32ui/*.cpp src/*/win32/*.cpp)
+# The program of CMakeLists.txt (src/app/win32/program over the windows of kelvora_ui) as a Windows program.
 configure_file(resources/windows/kelvora2008.rc.in ${CMAKE_BINARY_DIR}/kelvora2008.rc @ONLY)
-add_executable(kelvora2008 WIN32 ${KELVORA_WIN32_SOURCES} ${CMAKE_BINARY_DIR}/kelvora2008.rc)
+set_target_properties(kelvora2008 PROPERTIES WIN32_EXECUTABLE ON)
+target_sources(kelvora2008 PRIVATE ${CMAKE_BINARY_DIR}/kelvora2008.rc)
 add_dependencies(kelvora2008 kelvora_artwork kelvora_languages)
 set_source_files_properties(${CMAKE_BINARY_DIR}/kelvora2008.rc PROPERTIES
     OBJECT_DEPENDS "${KELVORA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/windows/kelvora2008.manifest")
 target_include_directories(kelvora2008 PRIVATE ${KELVORA_ARTWORK_DIR} ${CMAKE_SOURCE_DIR}/resources/windows)
-target_compile_definitions(kelvora2008 PRIVATE WINVER=0x0A00)
 target_compile_options(kelvora2008 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode>)
-target_link_libraries(kelvora2008 PRIVATE kelvora_warnings)
-target_link_options(kelvora2008 PRIVATE -municode -mwindows)
-target_link_libraries(kelvora2008 PRIVATE kelvora_logic kelvora_platform comctl32 gdi32 user32)
+target_link_options(kelvora2008 PRIVATE -municode)
 
 # The portable zip (kelvora2008.exe and languages/) and the NSIS installer, from one stripped staging folder.
 set(KELVORA_STAGE ${CMAKE_BINARY_DIR}/stage)

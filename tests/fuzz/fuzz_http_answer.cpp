@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "update/Download.h"
-#include "update/transfer/linux/CurlTransfer.h"
+#include "update/transfer/linux/curl/CurlTransfer.h"
 
 namespace {
 

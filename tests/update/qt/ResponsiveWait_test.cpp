@@ -6,7 +6,7 @@
 #include <chrono>
 #include <vector>
 
-#include "support/LocalHttpServer.h"
+#include "support/linux/LocalHttpServer.h"
 #include "update/qt/UpdateDownloader.h"
 
 namespace kelvora {

@@ -21,7 +21,7 @@
 #include "settings/LanguageSetting.h"
 #include "settings/StringTable.h"
 #include "support/FakePlatform.h"
-#include "support/LocalHttpServer.h"
+#include "support/linux/LocalHttpServer.h"
 #include "update/qt/FrmUpdate.h"
 
 namespace kelvora {

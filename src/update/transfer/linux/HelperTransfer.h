@@ -5,7 +5,6 @@
 #include <string>
 
 #include "update/transfer/HttpTransfer.h"
-#include "update/transfer/linux/CurlTransfer.h"
 
 namespace kelvora {
 

@@ -4,10 +4,10 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "support/LocalHttpServer.h"
+#include "support/linux/LocalHttpServer.h"
 #include "update/Download.h"
-#include "update/transfer/linux/CurlTransfer.h"
 #include "update/transfer/linux/HelperTransfer.h"
+#include "update/transfer/linux/curl/CurlTransfer.h"
 
 namespace kelvora {
 namespace {

@@ -12,9 +12,9 @@
 #include <mutex>
 #include <optional>
 
-#include "support/LocalHttpServer.h"
+#include "support/linux/LocalHttpServer.h"
 #include "update/Download.h"
-#include "update/transfer/linux/CurlTransfer.h"
+#include "update/transfer/linux/curl/CurlTransfer.h"
 
 namespace kelvora {
 namespace {

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "update/transfer/linux/CurlTransfer.h"
 #include "update/transfer/linux/FetchAnswer.h"
+#include "update/transfer/linux/curl/CurlTransfer.h"
 
 int main(int argc, char** argv) {
     // Dies with the program that started it, should that program end without cancelling.

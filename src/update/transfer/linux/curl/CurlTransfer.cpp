@@ -1,4 +1,4 @@
-#include "update/transfer/linux/CurlTransfer.h"
+#include "update/transfer/linux/curl/CurlTransfer.h"
 
 #include <curl/curl.h>
 

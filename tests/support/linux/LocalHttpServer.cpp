@@ -1,4 +1,4 @@
-#include "support/LocalHttpServer.h"
+#include "support/linux/LocalHttpServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
