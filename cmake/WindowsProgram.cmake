@@ -65,7 +65,7 @@ add_executable(kelvora_window_probe tests/e2e/windows/probe/WindowProbe.cpp)
 target_compile_options(kelvora_window_probe PRIVATE -municode)
 target_link_libraries(kelvora_window_probe PRIVATE kelvora_warnings)
 target_link_options(kelvora_window_probe PRIVATE -municode)
-target_link_libraries(kelvora_window_probe PRIVATE kelvora_win32_api user32)
+target_link_libraries(kelvora_window_probe PRIVATE kelvora_win32_api user32 gdi32)
 if(KELVORA_MAKENSIS AND KELVORA_XVFB AND KELVORA_XDOTOOL)
     add_test(NAME windows.e2e.program
         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/windows/test_wine_program.py ${KELVORA_SETUP}
