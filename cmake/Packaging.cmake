@@ -39,15 +39,18 @@ endforeach()
 file(WRITE ${CMAKE_BINARY_DIR}/packaging/copyright "${copyright}")
 install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${KELVORA_DOC_DIR})
 
-# The changelog and the manual page compressed the Debian way (no name or time stamp inside, so builds repeat).
-foreach(pair "changelog|${KELVORA_DOC_DIR}|changelog.Debian.gz" "kelvora2008.1|${CMAKE_INSTALL_MANDIR}/man1|kelvora2008.1.gz")
+# The changelog and the manual page (which shows the project's version) compressed the Debian way (no name or time
+# stamp inside, so builds repeat).
+configure_file(${KELVORA_PACKAGING_DIR}/kelvora2008.1.in ${CMAKE_BINARY_DIR}/packaging/kelvora2008.1 @ONLY)
+foreach(pair "${KELVORA_PACKAGING_DIR}/changelog|${KELVORA_DOC_DIR}|changelog.Debian.gz"
+             "${CMAKE_BINARY_DIR}/packaging/kelvora2008.1|${CMAKE_INSTALL_MANDIR}/man1|kelvora2008.1.gz")
     string(REPLACE "|" ";" pair "${pair}")
     list(GET pair 0 source)
     list(GET pair 1 destination)
     list(GET pair 2 compressed)
     add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${compressed}
-        COMMAND sh -c "gzip -9nc '${KELVORA_PACKAGING_DIR}/${source}' > '${CMAKE_BINARY_DIR}/packaging/${compressed}'"
-        DEPENDS ${KELVORA_PACKAGING_DIR}/${source} VERBATIM)
+        COMMAND sh -c "gzip -9nc '${source}' > '${CMAKE_BINARY_DIR}/packaging/${compressed}'"
+        DEPENDS ${source} VERBATIM)
     list(APPEND compressed_files ${CMAKE_BINARY_DIR}/packaging/${compressed})
     install(FILES ${CMAKE_BINARY_DIR}/packaging/${compressed} DESTINATION ${destination})
 endforeach()

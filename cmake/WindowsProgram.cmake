@@ -17,13 +17,15 @@ add_custom_command(OUTPUT ${KELVORA_ARTWORK}
 add_custom_target(kelvora_artwork DEPENDS ${KELVORA_ARTWORK})
 
 # The program of CMakeLists.txt (src/app/win32/program over the windows of kelvora_ui) as a Windows program.
+# The resource file and the manifest it holds carry the project's version.
 configure_file(resources/windows/kelvora2008.rc.in ${CMAKE_BINARY_DIR}/kelvora2008.rc @ONLY)
+configure_file(resources/windows/kelvora2008.manifest.in ${CMAKE_BINARY_DIR}/kelvora2008.manifest @ONLY)
 set_target_properties(kelvora2008 PROPERTIES WIN32_EXECUTABLE ON)
 target_sources(kelvora2008 PRIVATE ${CMAKE_BINARY_DIR}/kelvora2008.rc)
 add_dependencies(kelvora2008 kelvora_artwork kelvora_languages)
 set_source_files_properties(${CMAKE_BINARY_DIR}/kelvora2008.rc PROPERTIES
-    OBJECT_DEPENDS "${KELVORA_ARTWORK};${CMAKE_SOURCE_DIR}/resources/windows/kelvora2008.manifest")
-target_include_directories(kelvora2008 PRIVATE ${KELVORA_ARTWORK_DIR} ${CMAKE_SOURCE_DIR}/resources/windows)
+    OBJECT_DEPENDS "${KELVORA_ARTWORK};${CMAKE_BINARY_DIR}/kelvora2008.manifest")
+target_include_directories(kelvora2008 PRIVATE ${KELVORA_ARTWORK_DIR} ${CMAKE_BINARY_DIR})
 target_compile_options(kelvora2008 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-municode>)
 target_link_options(kelvora2008 PRIVATE -municode)
 
@@ -63,7 +65,7 @@ add_executable(kelvora_window_probe tests/e2e/windows/probe/WindowProbe.cpp)
 target_compile_options(kelvora_window_probe PRIVATE -municode)
 target_link_libraries(kelvora_window_probe PRIVATE kelvora_warnings)
 target_link_options(kelvora_window_probe PRIVATE -municode)
-target_link_libraries(kelvora_window_probe PRIVATE kelvora_win32_api user32)
+target_link_libraries(kelvora_window_probe PRIVATE kelvora_win32_api user32 gdi32)
 if(KELVORA_MAKENSIS AND KELVORA_XVFB AND KELVORA_XDOTOOL)
     add_test(NAME windows.e2e.program
         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/windows/test_wine_program.py ${KELVORA_SETUP}

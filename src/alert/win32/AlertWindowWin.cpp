@@ -30,7 +30,8 @@ AlertWindowWin::AlertWindowWin()
 
 bool AlertWindowWin::show(const std::string& title, const std::string& message) {
     constexpr int kTwipsPerPixel = 15;
-    if (!window_.createTopLevel(L"Kelvora", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
+    // Not topmost: a window the user brings forward covers the popup, as it covers any other window.
+    if (!window_.createTopLevel(L"Kelvora", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
                                 AlertMotion::kWidthTwips / kTwipsPerPixel, AlertMotion::kHeightTwips / kTwipsPerPixel,
                                 nullptr))
         return false;
@@ -63,8 +64,8 @@ bool AlertWindowWin::show(const std::string& title, const std::string& message) 
 }
 
 void AlertWindowWin::place() {
-    SetWindowPos(window_.handle(), HWND_TOPMOST, twipsToScreen(motion_.left()), twipsToScreen(motion_.top()), 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(window_.handle(), nullptr, twipsToScreen(motion_.left()), twipsToScreen(motion_.top()), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AlertWindowWin::onTimer() {

@@ -67,6 +67,31 @@ void print(HWND main, HWND control) {
     }
 }
 
+// Read back from the screen, as the X server shows it; the test needs no screenshot tool of its own.
+void printPixels(HWND main, int left, int top, int width, int height) {
+    POINT origin{left, top};
+    ClientToScreen(main, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            std::printf("%06lx", pixels[y * width + x] & 0xffffff);
+        std::printf("\n");
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -98,6 +123,8 @@ int wmain(int argc, wchar_t** argv) {
         info.cbSize = sizeof(info);
         if (GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) && info.hwndFocus)
             print(main, info.hwndFocus);
+    } else if (what == L"pixels" && argc > 5) {
+        printPixels(main, _wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]));
     }
     return 0;
 }
