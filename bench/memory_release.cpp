@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -27,7 +28,7 @@ namespace {
 using namespace kelvora;
 
 constexpr int kBlocks = 250; // 500 MB a round
-constexpr int kRounds = 4;   // 2 GB per variant
+constexpr int kRounds = 8;   // 4 GB per variant, 500 MB at a time
 constexpr double kMegabytesPerRound = kBlocks * BlockAllocator::kBlockBytes / 1e6;
 
 double seconds(const std::function<void()>& run) {
@@ -112,23 +113,25 @@ int main(int argc, char** argv) {
 
     std::vector<double> release, bare, strings16, touchedBottom, touchedTop;
     bool allCompleted = true;
-    for (int round = 0; round < kRounds; ++round) {
-        // The claim that follows the frees of another pays for them: the two go first by turns.
-        auto releaseRound = [&] {
+    // Each round runs the huge-page variants in a rotated order, so that each takes every place in turn (the claim
+    // that follows the frees of another pays for them); the small-page strings come last, since they leave free
+    // memory in pieces that a huge-page fault would have to compact.
+    const std::array<std::function<void()>, 4> hugePageVariants{
+        [&] {
             release.push_back(seconds([&] {
                 allCompleted = page.ReleaseMemory(kBlocks) == MemoryRelease::Outcome::Completed && allCompleted;
             }));
-        };
-        if (round % 2 == 0)
-            releaseRound();
-        bare.push_back(seconds([&] { bareHugePageLoop(*allocator); }));
-        if (round % 2 == 1)
-            releaseRound();
-        // Before the small-page strings, which leave free memory in pieces that a huge-page fault would compact.
-        touchedBottom.push_back(seconds([] { touchOnly(0); }));
-        touchedTop.push_back(seconds([] { touchOnly(BlockAllocator::kBlockBytes - 1); }));
-        strings16.push_back(seconds(plainStrings));
+        },
+        [&] { bare.push_back(seconds([&] { bareHugePageLoop(*allocator); })); },
+        [&] { touchedBottom.push_back(seconds([] { touchOnly(0); })); },
+        [&] { touchedTop.push_back(seconds([] { touchOnly(BlockAllocator::kBlockBytes - 1); })); },
+    };
+    for (int round = 0; round < kRounds; ++round) {
+        for (std::size_t k = 0; k < hugePageVariants.size(); ++k)
+            hugePageVariants[(static_cast<std::size_t>(round) + k) % hugePageVariants.size()]();
     }
+    for (int round = 0; round < kRounds; ++round)
+        strings16.push_back(seconds(plainStrings));
     // The same routine over blocks that cost nothing: what the routine adds to each block.
     fake::FakeBlockAllocator nothing;
     MemoryPage overheadPage(services, ticker, nothing, &window, &window);
