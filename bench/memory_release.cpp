@@ -45,8 +45,10 @@ void bareHugePageLoop(BlockAllocator& allocator) {
         allocator.freeBlock(block);
 }
 
-// One write per block: the kernel's own fault and zeroing of each huge page, a ceiling for any filled claim.
-void touchOnly() {
+// One write per block: the kernel's own fault and zeroing of each huge page, a ceiling for any filled claim. The
+// kernel clears the faulting end of a huge page last, so where the write lands sets the order of its clear: both
+// ends are timed, and the faster is the ceiling.
+void touchOnly(std::size_t writeAt) {
     constexpr std::size_t kPage = 2u * 1024u * 1024u;
     std::vector<void*> pages;
     pages.reserve(kBlocks);
@@ -56,7 +58,7 @@ void touchOnly() {
             break;
         auto* aligned = static_cast<char*>(raw) + (kPage - reinterpret_cast<std::uintptr_t>(raw) % kPage) % kPage;
         ::madvise(aligned, kPage, MADV_HUGEPAGE);
-        *aligned = ' ';
+        aligned[writeAt] = ' ';
         pages.push_back(raw);
     }
     for (void* raw : pages)
@@ -108,7 +110,7 @@ int main(int argc, char** argv) {
     globalTimer.start(100);
     QCoreApplication::processEvents();
 
-    std::vector<double> release, bare, strings16, touched;
+    std::vector<double> release, bare, strings16, touchedBottom, touchedTop;
     bool allCompleted = true;
     for (int round = 0; round < kRounds; ++round) {
         // The claim that follows the frees of another pays for them: the two go first by turns.
@@ -123,7 +125,8 @@ int main(int argc, char** argv) {
         if (round % 2 == 1)
             releaseRound();
         // Before the small-page strings, which leave free memory in pieces that a huge-page fault would compact.
-        touched.push_back(seconds(touchOnly));
+        touchedBottom.push_back(seconds([] { touchOnly(0); }));
+        touchedTop.push_back(seconds([] { touchOnly(BlockAllocator::kBlockBytes - 1); }));
         strings16.push_back(seconds(plainStrings));
     }
     // The same routine over blocks that cost nothing: what the routine adds to each block.
@@ -142,18 +145,21 @@ int main(int argc, char** argv) {
         return kMegabytesPerRound / *std::min_element(times.begin(), times.end());
     };
     const double releaseRate = bestRate(release), bareRate = bestRate(bare), stringRate = bestRate(strings16);
-    const double touchRate = bestRate(touched);
+    const double bottomRate = bestRate(touchedBottom), topRate = bestRate(touchedTop);
+    const double touchRate = std::max(bottomRate, topRate);
 
     std::printf("claim of %d blocks (%.0f MB), best of %d rounds\n", kBlocks, kMegabytesPerRound, kRounds);
     std::printf("  release routine (offscreen window): %8.0f MB/s%s\n", releaseRate,
                 allCompleted ? "" : "  (a round stopped early: too little free memory)");
     std::printf("  bare loop, huge-page blocks:        %8.0f MB/s\n", bareRate);
     std::printf("  plain std::u16string blocks:        %8.0f MB/s\n", stringRate);
-    std::printf("  kernel zeroing only (one write a block): %8.0f MB/s  (ceiling: %.2f x u16string)\n", touchRate,
-                touchRate / stringRate);
+    std::printf("  kernel zeroing only (one write a block): %8.0f MB/s written at the bottom, %.0f MB/s at the top\n",
+                bottomRate, topRate);
+    std::printf("    ceiling, the faster: %.2f x u16string\n", touchRate / stringRate);
     std::printf("  the routine's own cost a block (no memory claimed): %.1f us\n", overheadUs);
     std::printf("  release / bare loop:     %5.2f  (goal >= 0.9)\n", releaseRate / bareRate);
-    std::printf("  release / kernel zeroing: %5.2f  (goal >= 0.85)\n", releaseRate / touchRate);
+    std::printf("  release / kernel zeroing: %5.2f  (goal >= 0.85; the bare loop's own: %.2f)\n", releaseRate / touchRate,
+                bareRate / touchRate);
     std::printf("  release / u16string:     %5.2f  (goal >= 5)\n", releaseRate / stringRate);
     return 0;
 }

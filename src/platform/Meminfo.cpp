@@ -1,10 +1,9 @@
 #include "platform/Meminfo.h"
+#include "platform/TextLines.h"
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 namespace kelvora {
 namespace {
@@ -56,11 +55,10 @@ std::optional<PhysicalMemory> parseMeminfo(std::string_view text) {
 }
 
 std::optional<PhysicalMemory> readMeminfoFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    if (!(text << file.rdbuf()))
+    const std::optional<std::string> text = readWholeFile(path);
+    if (!text)
         return std::nullopt;
-    return parseMeminfo(text.str());
+    return parseMeminfo(*text);
 }
 
 } // namespace kelvora

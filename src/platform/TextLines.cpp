@@ -1,6 +1,9 @@
 #include "platform/TextLines.h"
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 
 namespace kelvora {
 
@@ -83,6 +86,20 @@ std::vector<std::string> splitTextLines(std::string_view bytes) {
             ++start;
     }
     return lines;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    // C files, not streams: a stream would set up every locale facet, which the program otherwise never needs.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return std::nullopt;
+    std::string bytes;
+    std::array<char, 8192> buffer;
+    while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get()))
+        bytes.append(buffer.data(), got);
+    if (std::ferror(file.get()))
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace kelvora

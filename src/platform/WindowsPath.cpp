@@ -1,7 +1,7 @@
 #include "platform/WindowsPath.h"
 
 #include <algorithm>
-#include <sstream>
+#include <utility>
 
 namespace kelvora {
 
@@ -13,11 +13,13 @@ char foldAscii(char c) {
 
 std::vector<std::string> components(const std::string& path) {
     std::vector<std::string> parts;
-    std::string part;
-    std::istringstream stream(path);
-    while (std::getline(stream, part, '/'))
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        std::string part = path.substr(start, end - start);
         if (!part.empty() && part != ".")
-            parts.push_back(part);
+            parts.push_back(std::move(part));
+        start = end + 1;
+    }
     return parts;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QFocusEvent>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -76,6 +77,13 @@ void loadArtwork() {
     (void)registered;
 }
 
+QImage readPicture(const QString& resource) {
+    QImageReader reader(resource, "png");
+    // Without this the reader loads every image format plugin to ask each whether it knows the data.
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent)
     : QWidget(parent), resource_(resource), fit_(fit) {
     loadArtwork();
@@ -83,19 +91,17 @@ PictureBox::PictureBox(const QString& resource, Fit fit, const QString& accessib
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-const QPixmap& PictureBox::picture() const {
+QPixmap PictureBox::picture() const {
+    // Read at each paint and not kept: a picture is drawn again only when something over it changes, and the
+    // decoded copy would cost several times the compressed one. QPixmap::load would keep it in the pixmap cache.
     if (devicePixelRatioF() > 1.0) {
-        if (!tried2x_) {
-            tried2x_ = true;
-            // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
-            pixmap2x_.load(QString(resource_).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
-        }
-        if (!pixmap2x_.isNull())
-            return pixmap2x_;
+        // The reader gives a picture named "@2x" a device pixel ratio of 2, so it paints at the same logical size.
+        const QString twiceName = QString(resource_).replace(QStringLiteral(".png"), QStringLiteral("@2x.png"));
+        QImage twice = readPicture(twiceName);
+        if (!twice.isNull())
+            return QPixmap::fromImage(std::move(twice));
     }
-    if (pixmap_.isNull())
-        pixmap_.load(resource_);
-    return pixmap_;
+    return QPixmap::fromImage(readPicture(resource_));
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
@@ -185,15 +191,23 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
         activate();
 }
 
+// QLabel's polish and focus handlers serve text selection: for a label that takes the focus they build a text editor
+// (a document and its layout), which a link never uses.
+bool LinkLabel::event(QEvent* event) {
+    if (event->type() == QEvent::Polish)
+        return QFrame::event(event);
+    return WrapLabel::event(event);
+}
+
 void LinkLabel::focusInEvent(QFocusEvent* event) {
-    QLabel::focusInEvent(event);
+    QFrame::focusInEvent(event);
     const auto reason = byKeyboard(event) ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
     if (navigation::showsFocusCue(reason))
         emit keyboardFocused();
 }
 
 void LinkLabel::focusOutEvent(QFocusEvent* event) {
-    QLabel::focusOutEvent(event);
+    QFrame::focusOutEvent(event);
     // An opened menu or another window takes the focus only for a while; the cue stays for its return.
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
         emit focusLeft();

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QFont>
+#include <QImage>
 #include <QLabel>
 
 #include "frontend/qt/QtText.h"
@@ -13,6 +14,8 @@ namespace kelvora {
 
 // Makes the compiled-in pictures available; cheap to call again.
 void loadArtwork();
+// One of those pictures (PNG), decoded; a name ending "@2x.png" gives it a device pixel ratio of 2.
+QImage readPicture(const QString& resource);
 
 // A click is a left press and a left release over the same widget; both events stop at the widget.
 class ClickTracker {
@@ -34,7 +37,7 @@ public:
     PictureBox(const QString& resource, Fit fit, const QString& accessibleName, QWidget* parent);
 
     // The picture drawn on this widget's screen: the twice-resolution one (resource name@2x.png) on a scaled screen.
-    const QPixmap& picture() const;
+    QPixmap picture() const;
 
 signals:
     void clicked();
@@ -47,10 +50,6 @@ protected:
 
 private:
     QString resource_;
-    // Each resolution is read the first time a screen needs it; most screens only ever need one.
-    mutable QPixmap pixmap_;
-    mutable QPixmap pixmap2x_;
-    mutable bool tried2x_ = false;
     Fit fit_;
     ClickTracker click_;
 };
@@ -76,6 +75,7 @@ signals:
     void focusLeft();
 
 protected:
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

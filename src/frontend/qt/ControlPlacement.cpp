@@ -35,10 +35,15 @@ QString controlCaption(const StringTable& strings, ControlTable table, const cha
 
 void applyCaption(QWidget* widget, const StringTable& strings, ControlTable table) {
     const QString caption = controlCaption(strings, table, widget->objectName().toLatin1().constData());
-    if (auto* label = qobject_cast<QLabel*>(widget))
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        // Qt gives a label that takes the focus a text editor for its text, which a label of plain text never uses.
+        const Qt::FocusPolicy focus = label->focusPolicy();
+        label->setFocusPolicy(Qt::NoFocus);
         label->setText(caption);
-    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        label->setFocusPolicy(focus);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(caption);
+    }
 }
 
 void placeControl(QWidget* widget, const ControlSpec& control) {

@@ -13,6 +13,9 @@ QFont windowFont(double pointSize, bool bold) {
     QFont font(QStringLiteral("Calibri"));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
+    // Captions are laid out as the system draws them in the other front end, glyph after glyph without kerning; this
+    // also spares loading each face's positioning tables.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

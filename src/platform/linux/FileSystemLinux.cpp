@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <iterator>
 
 #include "platform/FileSystem.h"
@@ -64,13 +63,10 @@ public:
     std::optional<std::vector<std::string>> readTextLines(const std::string& path) const override {
         if (!isRegularFile(path))
             return std::nullopt;
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
+        const std::optional<std::string> bytes = readWholeFile(path);
+        if (!bytes)
             return std::nullopt;
-        const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        if (file.bad())
-            return std::nullopt;
-        return splitTextLines(bytes);
+        return splitTextLines(*bytes);
     }
 };
 

@@ -9,8 +9,9 @@
 
 namespace kelvora {
 
-// The process list's rows as one run of UTF-8 text, each row a span of it: thousands of processes cost little more
-// than their text, and a row becomes a QString only while the list shows or reads it.
+// The process list's rows. Each distinct row text is kept once, in one run of UTF-8, and a row is the index of its
+// text: thousands of processes cost four bytes each beyond their distinct texts (a machine's many processes are
+// mostly copies of a few programs), and a row becomes a QString only while the list shows or reads it.
 class ProcessListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -27,8 +28,15 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    std::string text_;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans_; // offset and length of each row
+    // The index of `text` among the distinct texts, added when it is new.
+    std::uint32_t intern(std::string_view text);
+    std::string_view distinct(std::uint32_t index) const;
+    void rehash(std::size_t slotCount);
+
+    std::string text_;                                            // the distinct texts, one after another
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans_; // offset and length of each distinct text
+    std::vector<std::uint32_t> slots_;                            // open-addressed hash of the distinct texts
+    std::vector<std::uint32_t> rows_;                             // the distinct text of each row
     bool rebuilding_ = false;
 };
 

@@ -84,6 +84,22 @@ TEST_F(CpuPageTest, DefaultsApplyThePolicyAndListTheClassesInForce) {
     EXPECT_TRUE(mainWindow.updatesEnabled());
 }
 
+TEST_F(CpuPageTest, CopiesOfOneProgramKeepTheirOwnClassText) {
+    processes.add(300, "/usr/lib/worker");
+    processes.add(400, "/usr/lib/worker");
+    processes.add(500, "/usr/lib/worker");
+    page.setDefaults();
+    foreground.foreground = 0x400;
+    foreground.owners = {{0x400, 400}};
+    page.UpdateForegroundPriority();
+    // The foreground copy's row is redone after the sweep; the copies that shared its text keep theirs.
+    QAbstractItemModel* rows = child<QListView>("ProcessList")->model();
+    ASSERT_EQ(rows->rowCount(), 5);
+    EXPECT_EQ(rows->index(2, 0).data().toString(), "/usr/lib/worker\tNormal");
+    EXPECT_EQ(rows->index(3, 0).data().toString(), "/usr/lib/worker\tAbove normal");
+    EXPECT_EQ(rows->index(4, 0).data().toString(), "/usr/lib/worker\tNormal");
+}
+
 TEST_F(CpuPageTest, ClickingAChoiceAppliesItAtOnce) {
     page.setDefaults();
     const int walks = processes.walks;

@@ -1,29 +1,17 @@
 #include <QApplication>
-#include <QIcon>
-#include <iostream>
+#include <cstdio>
 
 #include "app/ProgramStart.h"
 #include "app/qt/AppStartup.h"
+#include "app/qt/ProgramLook.h"
 #include "app/qt/ShellActions.h"
-#include "app/qt/ShellWidgets.h"
 #include "frontend/SystemServices.h"
-
-namespace {
-
-QIcon programIcon() {
-    kelvora::loadArtwork();
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/images/kelvora-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using namespace kelvora;
 
     QApplication app(argc, argv);
+    QApplication::setStyle(programStyle());
     app.setWindowIcon(programIcon());
     // Ties the windows to the menu entry, so desktops show its name and icon for them.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.talvek.Kelvora2008"));
@@ -31,7 +19,7 @@ int main(int argc, char** argv) {
     // alive: the program ends when the main window has closed, not when some last window did.
     app.setQuitOnLastWindowClosed(false);
 
-    SystemServices system(programVendorUrl([](const std::string& refusal) { std::cerr << refusal << '\n'; }));
+    SystemServices system(programVendorUrl([](const std::string& refusal) { std::fprintf(stderr, "%s\n", refusal.c_str()); }));
 
     ShellActions actions;
     AppStartup startup(system.services, system.strings, *system.instance, actions);
