@@ -2,8 +2,9 @@
 
 namespace kelvora {
 
-AlertMotion::AlertMotion(int screenWidthTwips, int screenHeightTwips)
-    : PopupLeft_(screenWidthTwips - kWidthTwips), HiddenTop_(screenHeightTwips), top_(screenHeightTwips) {}
+AlertMotion::AlertMotion(int screenWidthTwips, int screenHeightTwips, int widthTwips, int heightTwips)
+    : PopupLeft_(screenWidthTwips - widthTwips), HiddenTop_(screenHeightTwips), height_(heightTwips),
+      top_(screenHeightTwips) {}
 
 int AlertMotion::intervalMs() const {
     switch (phase_) {
@@ -22,7 +23,7 @@ void AlertMotion::tick() {
     switch (phase_) {
     case Phase::SlidingIn:
         top_ -= kStepTwips;
-        if (top_ < HiddenTop_ - kHeightTwips)
+        if (top_ < HiddenTop_ - height_)
             phase_ = Phase::Resting;
         break;
     case Phase::Resting:

@@ -13,8 +13,10 @@ public:
     static constexpr int kSlideIntervalMs = 1;
     static constexpr int kRestMs = 5000;
 
-    // Screen size of the whole primary screen, taskbar included.
-    AlertMotion(int screenWidthTwips, int screenHeightTwips);
+    // Screen size of the whole primary screen, taskbar included, and the popup's size as shown: at a scale where
+    // the popup is no whole number of pixels, its window is a pixel wider or taller than the nominal size.
+    AlertMotion(int screenWidthTwips, int screenHeightTwips, int widthTwips = kWidthTwips,
+                int heightTwips = kHeightTwips);
 
     int left() const { return PopupLeft_; }
     int top() const { return top_; }
@@ -27,6 +29,7 @@ public:
 private:
     int PopupLeft_;
     int HiddenTop_;
+    int height_;
     int top_;
     Phase phase_ = Phase::SlidingIn;
 };

@@ -64,6 +64,14 @@ TEST(AlertMotionTest, ASlideOutThatOvershootsTheBottomStillEnds) {
     EXPECT_LT(motion.top(), 800 * 12 + 7 + AlertMotion::kStepTwips);
 }
 
+TEST(AlertMotionTest, AtOneAndAHalfTimesScaleThePopupOfWholePixelsRestsFlushWithTheCorner) {
+    // 144 dots per inch, 10 twips a pixel: the popup's window is 278 by 218 pixels, not 277.5 by 217.5.
+    AlertMotion motion(1024 * 10, 768 * 10, 278 * 10, 218 * 10);
+    EXPECT_EQ(motion.left() + 278 * 10, 1024 * 10);
+    const Timeline timeline = run(motion);
+    EXPECT_EQ(timeline.restingTop + 218 * 10, 768 * 10 - 10);
+}
+
 TEST(AlertMotionTest, TwoPopupsStartedTogetherShareTheirPath) {
     AlertMotion first(1024 * 15, 768 * 15);
     AlertMotion second(1024 * 15, 768 * 15);

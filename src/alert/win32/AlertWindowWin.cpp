@@ -15,8 +15,12 @@ constexpr int kTwipsPerInch = 1440;
 constexpr UINT_PTR kMotionTimer = 1;
 constexpr COLORREF kHeaderBand = win32::colourOf(palette::kAlertHeader);
 
+int toTwips(int pixels) {
+    return MulDiv(pixels, kTwipsPerInch, static_cast<int>(GetDpiForSystem()));
+}
+
 int screenTwips(int metric) {
-    return MulDiv(GetSystemMetrics(metric), kTwipsPerInch, static_cast<int>(GetDpiForSystem()));
+    return toTwips(GetSystemMetrics(metric));
 }
 
 int twipsToScreen(int twips) {
@@ -35,6 +39,11 @@ bool AlertWindowWin::show(const std::string& title, const std::string& message) 
                                 AlertMotion::kWidthTwips / kTwipsPerPixel, AlertMotion::kHeightTwips / kTwipsPerPixel,
                                 nullptr))
         return false;
+    // The path is laid out for the window's own size, whole pixels, so it lies flush with the screen's edge.
+    RECT frame{};
+    GetWindowRect(window_.handle(), &frame);
+    motion_ = AlertMotion(screenTwips(SM_CXSCREEN), screenTwips(SM_CYSCREEN), toTwips(frame.right - frame.left),
+                          toTwips(frame.bottom - frame.top));
     const StringTable noTexts;
     window_.addControls(alertControls(), noTexts);
     auto& name = window_.get<win32::Label>("Label1");
