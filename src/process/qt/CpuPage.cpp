@@ -22,9 +22,9 @@ namespace kelvora {
 // The list rebuild's view of the page: the list, the count line and the main window's painting.
 class CpuPage::ListView : public ProcessListView {
 public:
-    ListView(QWidget* mainWindow, QListView* list, ProcessListModel* rows, QLabel* countLabel,
+    ListView(QWidget* mainWindow, QWidget* page, ProcessListModel* rows, QLabel* countLabel,
              const StringTable& strings)
-        : mainWindow_(mainWindow), list_(list), rows_(rows), countLabel_(countLabel), strings_(strings) {}
+        : mainWindow_(mainWindow), page_(page), rows_(rows), countLabel_(countLabel), strings_(strings) {}
 
     void suspendPainting() override {
         if (mainWindow_)
@@ -42,12 +42,12 @@ public:
     void setCountText(const std::string& text) override {
         countLabel_->setText(uiText(text));
         // The list is named by its count line, so the name follows the count.
-        applyAccessibleNames(list_->parentWidget(), strings_);
+        applyAccessibleNames(page_, strings_);
     }
 
 private:
     QWidget* mainWindow_;
-    QListView* list_;
+    QWidget* page_;
     ProcessListModel* rows_;
     QLabel* countLabel_;
     const StringTable& strings_;
@@ -81,15 +81,11 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
     OptionFocus_[1] = makeOption(this, focusGroup_, "OptionFocus1", 1);
     ProcessesLabel_ = makeLabel(this, "ProcessesLabel");
 
-    ProcessList_ = placeControl(new QListView(this), cpuPageControls(), "ProcessList");
-    ProcessList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ProcessList_->setUniformItemSizes(true); // one size for every row keeps a rebuild of many rows cheap
-    rows_ = new ProcessListModel(ProcessList_);
-    ProcessList_->setModel(rows_);
-    listDelegate_ = new ProcessListDelegate(ProcessList_);
-    ProcessList_->setItemDelegate(listDelegate_);
+    // The list's rows are kept from the start; the list itself is made when the page is first shown.
+    rows_ = new ProcessListModel(this);
+    listDelegate_ = new ProcessListDelegate(this);
 
-    listView_ = std::make_unique<ListView>(mainWindow_, ProcessList_, rows_, ProcessesLabel_, services_.strings);
+    listView_ = std::make_unique<ListView>(mainWindow_, this, rows_, ProcessesLabel_, services_.strings);
     optimizer_ =
         std::make_unique<PriorityOptimizer>(services_.strings, services_.processes, services_.foreground, *listView_);
 
@@ -99,6 +95,27 @@ CpuPage::CpuPage(AppServices& services, QWidget* mainWindow, QWidget* parent)
 }
 
 CpuPage::~CpuPage() = default;
+
+QListView* CpuPage::processList() {
+    if (ProcessList_)
+        return ProcessList_;
+    // A list view costs most of a megabyte of code and data before it shows a row, so a page never opened has none.
+    ProcessList_ = placeControl(new QListView(this), cpuPageControls(), "ProcessList");
+    ProcessList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ProcessList_->setUniformItemSizes(true); // one size for every row keeps a rebuild of many rows cheap
+    ProcessList_->setItemDelegate(listDelegate_);
+    ProcessList_->setModel(rows_);
+    QWidget::setTabOrder(OptionFocus_[1], ProcessList_);
+    applyAccessibleNames(this, services_.strings);
+    if (isVisible())
+        ProcessList_->show();
+    return ProcessList_;
+}
+
+void CpuPage::showEvent(QShowEvent* event) {
+    processList();
+    QWidget::showEvent(event);
+}
 
 void CpuPage::applyTexts() {
     for (QWidget* control : std::initializer_list<QWidget*>{Label15_, OptionNonFocus_[0], OptionNonFocus_[1], Label16_,
@@ -119,9 +136,10 @@ void CpuPage::selectOption(QButtonGroup* group, int index, void (CpuPage::*handl
 }
 
 void CpuPage::SetListTabStops() {
-    listDelegate_->setTabOffset(ProcessListDelegate::dialogUnitsToPixels(ProcessList_->font(), 270));
+    const QFont listFont = controlFont(findControl(cpuPageControls(), "ProcessList"));
+    listDelegate_->setTabOffset(ProcessListDelegate::dialogUnitsToPixels(listFont, 270));
     // The class column keeps room for the widest class name.
-    const QFontMetrics metrics(ProcessList_->font());
+    const QFontMetrics metrics(listFont);
     int widest = 0;
     for (std::uint32_t priorityClass : {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
                                         ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS})

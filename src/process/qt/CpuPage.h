@@ -33,9 +33,13 @@ public:
 
     // The policy and its state (BackgroundClass, ForegroundClass, LastForegroundWindow, TotalRunningProcess).
     PriorityOptimizer& optimizer() { return *optimizer_; }
-    QListView* processList() const { return ProcessList_; }
+    // The process list, made when first asked for (the page's first show).
+    QListView* processList();
     const ProcessListModel& processRows() const { return *rows_; }
     QLabel* processesLabel() const { return ProcessesLabel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     class ListView;

@@ -47,6 +47,9 @@ protected:
 
 TEST_F(CpuPageTest, ControlsSitWhereTheLayoutPutsThemWithTheirTexts) {
     page.applyTexts();
+    // The list is made at the page's first show.
+    EXPECT_EQ(child<QListView>("ProcessList"), nullptr);
+    mainWindow.show();
     const std::pair<const char*, QRect> layout[] = {
         {"Label15", {8, 32, 369, 17}},          {"OptionNonFocus0", {16, 56, 89, 13}},
         {"OptionNonFocus1", {128, 56, 97, 13}}, {"Label16", {8, 80, 353, 17}},
@@ -73,7 +76,7 @@ TEST_F(CpuPageTest, DefaultsApplyThePolicyAndListTheClassesInForce) {
     EXPECT_EQ(processes.find(100)->priorityClass, NORMAL_PRIORITY_CLASS);
     EXPECT_EQ(processes.find(200)->priorityClass, ABOVE_NORMAL_PRIORITY_CLASS);
 
-    QAbstractItemModel* rows = child<QListView>("ProcessList")->model();
+    QAbstractItemModel* rows = page.processList()->model();
     ASSERT_EQ(rows->rowCount(), 2);
     // The row keeps its tab; the path is cut at 60 characters.
     EXPECT_EQ(rows->index(0, 0).data().toString(), "/usr/bin/kelvora2008\tNormal");
@@ -93,7 +96,7 @@ TEST_F(CpuPageTest, CopiesOfOneProgramKeepTheirOwnClassText) {
     foreground.owners = {{0x400, 400}};
     page.UpdateForegroundPriority();
     // The foreground copy's row is redone after the sweep; the copies that shared its text keep theirs.
-    QAbstractItemModel* rows = child<QListView>("ProcessList")->model();
+    QAbstractItemModel* rows = page.processList()->model();
     ASSERT_EQ(rows->rowCount(), 5);
     EXPECT_EQ(rows->index(2, 0).data().toString(), "/usr/lib/worker\tNormal");
     EXPECT_EQ(rows->index(3, 0).data().toString(), "/usr/lib/worker\tAbove normal");
@@ -115,7 +118,7 @@ TEST_F(CpuPageTest, ClickingAChoiceAppliesItAtOnce) {
     child<QRadioButton>("OptionFocus1")->click();
     EXPECT_EQ(page.optimizer().ForegroundClass, NORMAL_PRIORITY_CLASS);
     EXPECT_EQ(processes.find(200)->priorityClass, NORMAL_PRIORITY_CLASS);
-    EXPECT_EQ(child<QListView>("ProcessList")->model()->index(1, 0).data().toString().section(QLatin1Char('\t'), 1),
+    EXPECT_EQ(page.processList()->model()->index(1, 0).data().toString().section(QLatin1Char('\t'), 1),
               "Normal");
 
     // The timer's check with the same window does nothing.
@@ -128,7 +131,7 @@ TEST_F(CpuPageTest, TheClassColumnStartsAtTheTabStopOrStaysInView) {
     page.setDefaults();
     mainWindow.show(); // lays the list's viewport out
     QCoreApplication::processEvents();
-    QListView* list = child<QListView>("ProcessList");
+    QListView* list = page.processList();
     auto* delegate = qobject_cast<ProcessListDelegate*>(list->itemDelegate());
     ASSERT_NE(delegate, nullptr);
     const QFontMetrics metrics(list->font());
