@@ -285,4 +285,49 @@ void MainClientArea::mouseReleaseEvent(QMouseEvent* event) {
     QWidget::mouseReleaseEvent(event);
 }
 
+namespace {
+
+constexpr int kTabBorder = 1;
+constexpr int kTabPaddingX = 10;
+constexpr int kTabPaddingY = 3;
+
+} // namespace
+
+PageTabBar::PageTabBar(QWidget* parent) : QTabBar(parent) {}
+
+QSize PageTabBar::tabSizeHint(int index) const {
+    const QFontMetrics metrics(font());
+    // No border below: the tab opens onto its page.
+    return {metrics.size(Qt::TextShowMnemonic, tabText(index)).width() + 2 * (kTabPaddingX + kTabBorder),
+            metrics.height() + 2 * kTabPaddingY + kTabBorder};
+}
+
+void PageTabBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor border = toQColor(palette::kTabBorder);
+    const int textHeight = QFontMetrics(font()).height();
+    for (int i = 0; i < count(); ++i) {
+        const QRect tab = tabRect(i);
+        painter.fillRect(tab, toQColor(palette::kTabBackground));
+        painter.fillRect(QRect(tab.left(), tab.top(), tab.width(), kTabBorder), border);
+        painter.fillRect(QRect(tab.left(), tab.top(), kTabBorder, tab.height()), border);
+        painter.fillRect(QRect(tab.right() + 1 - kTabBorder, tab.top(), kTabBorder, tab.height()), border);
+        const QRect text(tab.left() + kTabBorder + kTabPaddingX, tab.top() + kTabBorder + kTabPaddingY,
+                         tab.width() - 2 * (kTabBorder + kTabPaddingX), textHeight);
+        painter.setPen(toQColor(palette::kTabText));
+        painter.drawText(text, Qt::AlignCenter | Qt::TextShowMnemonic, tabText(i));
+    }
+}
+
+PageContainer::PageContainer(QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new PageTabBar(this));
+}
+
+void PageArea::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), toQColor(palette::kPage));
+    painter.setPen(toQColor(palette::kTabBorder));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 } // namespace kelvora

@@ -8,6 +8,8 @@
 #include "frontend/qt/QtText.h"
 #include "frontend/qt/WrapLabel.h"
 #include <QPixmap>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace kelvora {
@@ -89,6 +91,35 @@ protected:
 private:
     ClickTracker click_;
     QAccessible::Role role_ = QAccessible::Link;
+};
+
+// A page container's tab, drawn as its caption on the tab colour with a border of the page's colour on three sides
+// (padding 3 by 10 pixels), at the size its text needs.
+class PageTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit PageTabBar(QWidget* parent);
+
+protected:
+    QSize tabSizeHint(int index) const override;
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// One of the main window's four page containers: a tab strip with one such tab over its page area.
+class PageContainer : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit PageContainer(QWidget* parent);
+};
+
+// The area below a page's tab: the page colour inside a one-pixel border.
+class PageArea : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The main window's client area: the bare background reports hovering and the start of a window drag.

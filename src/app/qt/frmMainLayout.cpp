@@ -31,17 +31,6 @@ template <typename W> W* placeMain(W* widget, const char* name) {
     return placeControl(widget, mainWindowControls(), name);
 }
 
-// Only the tab and the page area are styled, so the controls on the pages keep their own fonts and looks.
-QString tabStyle() {
-    return QStringLiteral("QTabBar::tab { background: %1; color: %2; border: 1px solid %3; border-bottom: none;"
-                          " padding: 3px 10px; }")
-        .arg(cssColour(palette::kTabBackground), cssColour(palette::kTabText), cssColour(palette::kTabBorder));
-}
-QString pageAreaStyle() {
-    return QStringLiteral("QWidget#pageArea { background: %1; border: 1px solid %2; }")
-        .arg(cssColour(palette::kPage), cssColour(palette::kTabBorder));
-}
-
 } // namespace
 
 void frmMain::buildHeader() {
@@ -100,7 +89,7 @@ void frmMain::buildUpdateTile() {
 
 void frmMain::buildFooter() {
     auto* line1 = placeMain(new QFrame(client_), "Line1");
-    line1->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColour(palette::kRule)));
+    setSolidBackground(line1, palette::kRule);
     // A drawn line, not an item: the window behind it still counts as bare background.
     line1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -115,17 +104,14 @@ void frmMain::buildFooter() {
 }
 
 QTabWidget* frmMain::makePageContainer(const char* name) {
-    auto* container = new QTabWidget(client_);
+    auto* container = new PageContainer(client_);
     placeMain(container, name);
     // Document mode leaves out the style's own frame; the page area draws the border in its colour.
     container->setDocumentMode(true);
-    container->tabBar()->setStyleSheet(tabStyle());
     container->tabBar()->setFocusPolicy(Qt::NoFocus);
     container->tabBar()->setDrawBase(false);
-    auto* pageArea = new QWidget(container);
+    auto* pageArea = new PageArea(container);
     pageArea->setObjectName(QStringLiteral("pageArea"));
-    pageArea->setAttribute(Qt::WA_StyledBackground);
-    pageArea->setStyleSheet(pageAreaStyle());
     container->addTab(pageArea, QString());
     return container;
 }

@@ -45,7 +45,7 @@ frmSplash::frmSplash(const StringTable& strings)
     image39->setCursor(Qt::WaitCursor);
 
     auto* line2 = placeControl(new QFrame(client), splashControls(), "Line2");
-    line2->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColour(palette::kRule)));
+    setSolidBackground(line2, palette::kRule);
 
     Label2_ = placeControl(new QLabel(client), splashControls(), "Label2");
     Label2_->setTextFormat(Qt::PlainText);

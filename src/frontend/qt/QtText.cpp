@@ -1,5 +1,7 @@
 #include "frontend/qt/QtText.h"
 
+#include <QPalette>
+
 namespace kelvora {
 
 QString uiText(const std::string& text) {
@@ -19,8 +21,11 @@ QFont windowFont(double pointSize, bool bold) {
     return font;
 }
 
-QString cssColour(Rgb colour) {
-    return QStringLiteral("rgb(%1, %2, %3)").arg(colour.red).arg(colour.green).arg(colour.blue);
+void setSolidBackground(QWidget* widget, Rgb colour) {
+    widget->setAutoFillBackground(true);
+    QPalette filled = widget->palette();
+    filled.setColor(QPalette::Window, toQColor(colour));
+    widget->setPalette(filled);
 }
 
 } // namespace kelvora
