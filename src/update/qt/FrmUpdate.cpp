@@ -3,12 +3,14 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 
 #include "frontend/qt/Accessibility.h"
 #include "frontend/qt/ControlPlacement.h"
+#include "frontend/Palette.h"
 #include "frontend/qt/QtText.h"
 #include "info/LinkLauncher.h"
 #include "info/Version.h"
@@ -57,6 +59,10 @@ void frmUpdate::buildControls() {
     PB1_->setRange(0, updatewindow::kProgressFull);
     PB1_->setValue(0);
     PB1_->setTextVisible(false);
+    // The bar fills in the memory gauge's colour, as the Win32 window's does, not the style's highlight.
+    QPalette bar = PB1_->palette();
+    bar.setColor(QPalette::Highlight, toQColor(palette::kGauge));
+    PB1_->setPalette(bar);
 
     cmdCanc_ = placeControl(new QPushButton(this), table, "cmdCanc");
     applyCaption(cmdCanc_, services_.strings, table);
