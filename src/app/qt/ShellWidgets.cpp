@@ -194,12 +194,15 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
 // QLabel's polish and focus handlers serve text selection: for a label that takes the focus they build a text editor
 // (a document and its layout), which a link never uses.
 bool LinkLabel::event(QEvent* event) {
-    if (event->type() == QEvent::Polish)
+    if (event->type() == QEvent::Polish) {
+        // NOLINTNEXTLINE(bugprone-parent-virtual-call): past QLabel on purpose, as said above
         return QFrame::event(event);
+    }
     return WrapLabel::event(event);
 }
 
 void LinkLabel::focusInEvent(QFocusEvent* event) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): past QLabel on purpose, as said above
     QFrame::focusInEvent(event);
     const auto reason = byKeyboard(event) ? navigation::FocusReason::Keyboard : navigation::FocusReason::Other;
     if (navigation::showsFocusCue(reason))
@@ -207,6 +210,7 @@ void LinkLabel::focusInEvent(QFocusEvent* event) {
 }
 
 void LinkLabel::focusOutEvent(QFocusEvent* event) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): past QLabel on purpose, as said above
     QFrame::focusOutEvent(event);
     // An opened menu or another window takes the focus only for a while; the cue stays for its return.
     if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
