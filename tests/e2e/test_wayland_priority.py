@@ -12,6 +12,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -105,8 +106,12 @@ class SwayTest(WaylandPriorityTest, unittest.TestCase):
     compositor = "sway"
 
     def move_focus(self, name):
-        subprocess.run(["swaymsg", "-s", self.link, "[pid=%d] focus" % self.ns[name]], check=True,
-                       stdout=subprocess.DEVNULL)
+        # The program's splash closes before its main window maps; for a moment it has no window to focus.
+        deadline = time.monotonic() + 15
+        while subprocess.run(["swaymsg", "-s", self.link, "[pid=%d] focus" % self.ns[name]],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+            self.assertLess(time.monotonic(), deadline, "sway found no window of " + name)
+            time.sleep(0.1)
 
 
 @unittest.skipUnless(namespace_permitted() and shutil.which("kwin_wayland") and os.path.exists(CLIENT),
